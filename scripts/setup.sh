@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building and testing Quillet needs on a Debian machine, and generates
+# the Czech locale that Wine needs for code page 1250 and Czech file names.
+set -euo pipefail
+
+# cmake, ninja-build: the build; g++-mingw-w64-x86-64-posix: the Windows compiler and
+# windres; wine, wine64: runs the programs and tests; xvfb, xauth: a screen for dialogs;
+# xdotool, x11-utils, imagemagick: keystrokes, clicks and screenshots in end-to-end runs;
+# googletest: the test framework's sources; locales: cs_CZ.UTF-8; python3: sample data.
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool
+          x11-utils imagemagick googletest locales python3)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^cs_CZ\.utf-\?8$'; then
+  sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
+  $sudo sed -i 's/^# *\(cs_CZ.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^cs_CZ.UTF-8 UTF-8' /etc/locale.gen || echo 'cs_CZ.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+fi

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Creates (once) the build's Wine prefix: Czech locale, a virtual desktop so that the
+# tray exists and hiding windows does not stall, and the host component registered.
+# Usage: scripts/wine-prefix.sh BUILD_DIR   (DISPLAY must be set)
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/wine-env.sh" "$1"
+if [ ! -f "$WINEPREFIX/.quillet-ready" ]; then
+  wineboot -i >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.quillet-ready"
+fi

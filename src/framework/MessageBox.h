@@ -1,0 +1,17 @@
+// Every message box of the program goes through ShowMessageBox, so that a test (or the
+// console print command) can take the place of the screen and answer it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// The text is code page 1250; flags are the MB_* flags of MessageBoxA. The result is the
+// button pressed (IDOK, IDYES, IDNO ...).
+int ShowMessageBox(const std::string& text, UINT flags = MB_OK);
+
+// Replaces the screen with a handler; returns the one it replaces. An empty handler
+// restores the real message box.
+using MessageBoxHandler = std::function<int(const std::string& text, UINT flags)>;
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);

@@ -1,0 +1,32 @@
+// The ground the rest stands on: the process runs in code page 1250 and Czech literals
+// compile to their cp1250 bytes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "support/MessageBoxRecorder.h"
+
+TEST(CodePage, ProcessRunsInCentralEuropeanAnsiCodePage)
+{
+    EXPECT_EQ(1250u, GetACP());
+}
+
+TEST(CodePage, CzechLiteralIsCp1250Bytes)
+{
+    const std::string text = "Příliš žluťoučký kůň";
+    const std::string expected = "P\xF8\xED\x6C\x69\x9A \x9E\x6C\x75\x9D\x6F\x75\xE8\x6B\xFD k\xF9\xF2";
+    EXPECT_EQ(expected, text);
+}
+
+TEST(MessageBox, RecorderSeesTextAndFlagsAndAnswers)
+{
+    MessageBoxRecorder boxes;
+    boxes.Answer(IDNO);
+    EXPECT_EQ(IDNO, ShowMessageBox("Tisknout?", MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(IDOK, ShowMessageBox("Hotovo"));
+    ASSERT_EQ(2u, boxes.Shown().size());
+    EXPECT_EQ("Tisknout?", boxes.Shown()[0].text);
+    EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), boxes.Shown()[0].flags);
+    EXPECT_EQ(UINT(MB_OK), boxes.Shown()[1].flags);
+}

@@ -1,0 +1,47 @@
+#include "support/TempFile.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+TempFile::TempFile(const std::string& hint)
+{
+    char dir[MAX_PATH];
+    char name[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    if (!GetTempFileNameA(dir, hint.c_str(), 0, name))
+        throw std::runtime_error("GetTempFileName failed");
+    path_ = name;
+    DeleteFileA(path_.c_str());  // tests decide whether the file exists
+}
+
+TempFile::~TempFile()
+{
+    DeleteFileA(path_.c_str());
+}
+
+std::string TempFile::Read() const
+{
+    HANDLE h = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    std::string bytes;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
+        bytes.append(buf, got);
+    CloseHandle(h);
+    return bytes;
+}
+
+void TempFile::Write(const std::string& bytes) const
+{
+    HANDLE h = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot write " + path_);
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+}

@@ -1,0 +1,38 @@
+// AgendaConfig: where the host's data lies (agenda and year last opened) and the
+// seller's header data and printer port from Quillet.ini. The stock-card operations and
+// the two document layouts are its operations too.
+#pragma once
+
+#include <string>
+
+#include "host/HostTable.h"
+
+class AgendaConfig {
+public:
+    AgendaConfig() = default;
+    virtual ~AgendaConfig();
+    AgendaConfig(const AgendaConfig&) = delete;
+    AgendaConfig& operator=(const AgendaConfig&) = delete;
+
+    // Finds the host through its INI files and reads Quillet.ini; failures are reported
+    // to the user and leave the fields as they were.
+    void Load();
+
+    // Stock cards, kept open across one item scan.
+    bool OpenStockCardTable();
+    bool CloseStockCardTable();
+    std::string StockCardNote(long cardNumber);
+
+    // The layouts; table is positioned on the document to print.
+    void PrintDeliveryNote(HostTable& table);
+    void PrintTaxDocument(HostTable& table);
+
+    std::string Nazev, Ulice, Mesto, PSC, ICO, DIC, RegCislo, Tel, Fax;
+    std::string Port;
+    HostTable StockCardTable;
+    std::string AgendaDir;  // ends in one backslash
+    std::string YearDir;    // ends in one backslash
+};
+
+// The full path of Quillet.ini: the executable's folder followed by "Quillet.ini".
+std::string QuilletIniPath();

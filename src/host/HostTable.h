@@ -1,0 +1,65 @@
+// Access to the host's table component: HostTable, a reference-counted handle on one
+// open table, and HostError, the one exception for every failure of the component.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <exception>
+#include <string>
+
+#include "Mon2kDbe.h"
+#include "framework/Handles.h"
+#include "framework/Variant.h"
+
+class HostError : public std::exception {
+public:
+    explicit HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo = {});
+
+    HRESULT Result() const { return result_; }
+    // The component's error object, where it offered one (its description is not shown).
+    const ComPtr<IErrorInfo>& ErrorInfo() const { return errorInfo_; }
+    // The text shown to the user for this error (code page 1250).
+    const std::string& Text() const { return text_; }
+    const char* what() const noexcept override { return text_.c_str(); }
+
+private:
+    HRESULT result_;
+    ComPtr<IErrorInfo> errorInfo_;
+    std::string text_;
+};
+
+// The user's text for a result code: the system message without its trailing CR LF,
+// else "IDispatch error #%d" or "Unknown error 0x%0lX".
+std::string HostErrorText(HRESULT result);
+
+// Every operation raises HostError for a failed result, and E_POINTER on an empty handle.
+class HostTable {
+public:
+    HostTable() = default;  // empty
+    explicit HostTable(ComPtr<IMon2kDbeTable> table) : table_(std::move(table)) {}
+
+    bool Empty() const { return !table_; }
+    void Release() { table_.Reset(); }
+    IMon2kDbeTable* Get() const { return table_.Get(); }
+
+    long OpenTable(const std::string& path);  // 0 when the table opened
+    void CloseTable();
+    long RecordCount();
+    void MoveFirst();
+    void MoveLast();
+    void MovePrev();
+    void MoveNext();
+    OleVariant FieldValue(const std::string& name);
+    long Seek(long key);  // kMon2kSeekFound (7) when found
+    void SetIndex(const std::string& field);
+
+private:
+    IMon2kDbeTable* Checked() const;
+    void Check(HRESULT hr) const;
+
+    ComPtr<IMon2kDbeTable> table_;
+};
+
+// CoCreateInstance (context 7), OleRun, QueryInterface; an empty handle on any failure.
+HostTable CreateHostTable();

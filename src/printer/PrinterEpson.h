@@ -1,0 +1,50 @@
+// CPrinterEpson: an Epson ESC/P line printer on a port device, written to byte by byte.
+// It knows lines, not pages, and converts Czech letters from code page 1250 to 852.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CPrinterEpson {
+public:
+    using PageCallbackFn = void (*)(CPrinterEpson& printer, int page);
+
+    CPrinterEpson(int charTable, unsigned char pageLength);
+    virtual ~CPrinterEpson();
+    CPrinterEpson(const CPrinterEpson&) = delete;
+    CPrinterEpson& operator=(const CPrinterEpson&) = delete;
+
+    void SetPageCallback(PageCallbackFn fn) { PageCallback = fn; }
+    bool LPTOpen(const char* port);
+    bool Open(const char* port);
+    bool Close();
+    bool IsOpen() const;
+
+    void WriteByte(unsigned char b);
+    void SetMode(unsigned char mode);
+    void SelectCharTable();
+    void PrintText(const char* text);
+    void NewLines(int n);
+    void PrintLine(const char* text);
+    void PrintCentred(const char* text);
+    void PrintRight(const char* text);
+
+    void PrintText(const std::string& text) { PrintText(text.c_str()); }
+    void PrintLine(const std::string& text) { PrintLine(text.c_str()); }
+    void PrintCentred(const std::string& text) { PrintCentred(text.c_str()); }
+    void PrintRight(const std::string& text) { PrintRight(text.c_str()); }
+
+    // Read by the layouts: they switch modes relative to Mode and draw rules LineWidth long.
+    int CharTable;
+    unsigned char Mode = 0;
+    unsigned char LineWidth = 80;
+    unsigned char PageLength;
+    unsigned char Column = 0;
+    unsigned char Page = 0;
+    PageCallbackFn PageCallback = nullptr;
+    unsigned char CharMap[256];
+
+private:
+    HANDLE port_ = INVALID_HANDLE_VALUE;
+};

@@ -30,3 +30,10 @@ TEST(MessageBox, RecorderSeesTextAndFlagsAndAnswers)
     EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), boxes.Shown()[0].flags);
     EXPECT_EQ(UINT(MB_OK), boxes.Shown()[1].flags);
 }
+
+TEST(CodePage, CzechResourceStringArrivesAsCp1250)
+{
+    char text[260] = {};
+    ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), 102, text, sizeof text), 0);
+    EXPECT_EQ(std::string("Na tomto po\xE8\xEDta\xE8i pravd\xECpodobn\xEC nejsou nainstalov\xE1ny MoneyS3."), text);
+}

@@ -1,0 +1,34 @@
+// Resource ids of Quillet.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDD_TRAY_DIALOG 102
+#define IDD_DOC_PICKER 130
+#define IDD_AGENDA_SETTINGS 136
+
+#define IDI_MAINFRAME 128
+#define IDI_TRAY 132
+#define IDB_SPLASH 131
+#define IDB_LOGO 135
+
+#define IDR_TRAY_MENU 129
+#define ID_APP_ABOUT 57664
+#define ID_SETTINGS 32772
+#define ID_APP_EXIT 57665
+
+#define IDS_NO_HOST 102
+
+#define IDC_DOC_LIST 1000
+#define IDC_PRODEJKY 1001
+#define IDC_DODACI_LISTY 1002
+#define IDC_LAST_50 1011
+#define IDC_NAZEV 1012
+#define IDC_ULICE 1013
+#define IDC_MESTO 1014
+#define IDC_TEL 1015
+#define IDC_FAX 1016
+#define IDC_PSC 1017
+#define IDC_ICO 1018
+#define IDC_DIC 1020
+#define IDC_REGCISLO 1021
+#define IDC_PORT 1022

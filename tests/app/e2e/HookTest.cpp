@@ -1,0 +1,174 @@
+// The keyboard hook library against real keystrokes: SendInput goes through the system's
+// input path, so the low-level hook sees exactly what a typist would produce.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+extern "C" __declspec(dllimport) BOOL WINAPI InstallHook(HWND window);
+extern "C" __declspec(dllimport) BOOL WINAPI RemoveHook();
+
+namespace {
+
+constexpr UINT kHookKey = 0x8001;
+
+struct Report {
+    WPARAM vk;
+    DWORD flags;
+};
+
+std::vector<Report> g_reports;
+
+LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kHookKey) {
+        g_reports.push_back({wParam, static_cast<DWORD>(lParam)});
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+HWND CreateReceiver()
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = ReceiverProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "HookTestReceiver";
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    // A hidden top-level window, like the resident main window.
+    return CreateWindowExA(0, "HookTestReceiver", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void Pump(DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+// Pumps until count reports have arrived or two seconds have passed.
+void PumpUntil(size_t count)
+{
+    for (int i = 0; i < 100 && g_reports.size() < count; ++i)
+        Pump(20);
+}
+
+void Key(WORD vk, bool up)
+{
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+class HookTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_reports.clear(); }
+    void TearDown() override
+    {
+        RemoveHook();
+        Pump(50);
+    }
+};
+
+TEST_F(HookTest, ReportsPressAndReleaseWithKeyboardMessageFlags)
+{
+    HWND receiver = CreateReceiver();
+    ASSERT_TRUE(InstallHook(receiver));
+    Key(VK_F10, false);
+    Key(VK_F10, true);
+    PumpUntil(2);
+    ASSERT_EQ(g_reports.size(), 2u);
+
+    const DWORD scan = MapVirtualKeyA(VK_F10, MAPVK_VK_TO_VSC);
+    EXPECT_EQ(g_reports[0].vk, static_cast<WPARAM>(VK_F10));
+    EXPECT_EQ(g_reports[0].flags, 1u | scan << 16);  // press: previous state up
+    EXPECT_EQ(g_reports[1].vk, static_cast<WPARAM>(VK_F10));
+    EXPECT_EQ(g_reports[1].flags, 1u | scan << 16 | 1u << 30 | 1u << 31);
+    DestroyWindow(receiver);
+}
+
+TEST_F(HookTest, HeldKeyRepeatsWithPreviousStateDown)
+{
+    HWND receiver = CreateReceiver();
+    ASSERT_TRUE(InstallHook(receiver));
+    Key(VK_F9, false);
+    Key(VK_F9, false);
+    Key(VK_F9, true);
+    PumpUntil(3);
+    ASSERT_EQ(g_reports.size(), 3u);
+    const DWORD previous = 1u << 30, release = 1u << 31;
+    EXPECT_EQ(g_reports[0].flags & (previous | release), 0u);
+    EXPECT_EQ(g_reports[1].flags & (previous | release), previous);
+    EXPECT_EQ(g_reports[2].flags & (previous | release), previous | release);
+    DestroyWindow(receiver);
+}
+
+TEST_F(HookTest, ExtendedKeysCarryTheExtendedFlag)
+{
+    HWND receiver = CreateReceiver();
+    ASSERT_TRUE(InstallHook(receiver));
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = VK_RIGHT;
+    in.ki.wScan = 0x4D;
+    in.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+    SendInput(1, &in, sizeof in);
+    in.ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(1, &in, sizeof in);
+    PumpUntil(2);
+    ASSERT_EQ(g_reports.size(), 2u);
+    EXPECT_EQ(g_reports[0].vk, static_cast<WPARAM>(VK_RIGHT));
+    EXPECT_EQ(g_reports[0].flags & (1u << 24), 1u << 24);
+    EXPECT_EQ(g_reports[1].flags & (1u << 24), 1u << 24);
+    DestroyWindow(receiver);
+}
+
+TEST_F(HookTest, RemovedHookReportsNothing)
+{
+    HWND receiver = CreateReceiver();
+    ASSERT_TRUE(InstallHook(receiver));
+    ASSERT_TRUE(RemoveHook());
+    Key(VK_F11, false);
+    Key(VK_F11, true);
+    Pump(300);
+    EXPECT_TRUE(g_reports.empty());
+    EXPECT_FALSE(RemoveHook());  // nothing left to remove
+    DestroyWindow(receiver);
+}
+
+TEST_F(HookTest, SurvivesItsWindowGoingAwayAndServesTheNextOne)
+{
+    HWND first = CreateReceiver();
+    ASSERT_TRUE(InstallHook(first));
+    DestroyWindow(first);
+    Key(VK_F10, false);
+    Key(VK_F10, true);
+    Pump(200);
+    EXPECT_TRUE(g_reports.empty());
+
+    HWND second = CreateReceiver();
+    ASSERT_TRUE(InstallHook(second));
+    Key(VK_F11, false);
+    Key(VK_F11, true);
+    PumpUntil(2);
+    ASSERT_EQ(g_reports.size(), 2u);
+    EXPECT_EQ(g_reports[1].vk, static_cast<WPARAM>(VK_F11));
+    DestroyWindow(second);
+}
+
+}  // namespace

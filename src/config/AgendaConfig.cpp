@@ -1,0 +1,115 @@
+// AgendaConfig::Load: finds the host's installation through its own INI files, composes
+// the agenda and year directories it last opened, and reads the seller data from Quillet.ini.
+#include "config/AgendaConfig.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/MessageBox.h"
+#include "res/resource.h"
+
+namespace {
+
+// The host's common files may live on any of these drives; the first one found wins.
+const char* const kSetupIniPaths[] = {
+    "C:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini",
+    "D:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini",
+    "E:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini",
+};
+
+// Used when the string table cannot be read, so that the user never gets an empty box.
+const char kNoHostText[] = "Na tomto počítači pravděpodobně nejsou nainstalovány MoneyS3.";
+
+// Values longer than this are cut by the API to 259 characters.
+constexpr DWORD kValueBufferSize = 260;
+
+bool FileExists(const char* path)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE found = FindFirstFileA(path, &data);
+    if (found == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(found);
+    return true;
+}
+
+std::string ReadIniValue(const std::string& file, const char* section, const char* key,
+                         const char* defaultValue = "")
+{
+    char value[kValueBufferSize] = {};
+    GetPrivateProfileStringA(section, key, defaultValue, value, kValueBufferSize, file.c_str());
+    return value;
+}
+
+// Whatever the host wrote, a directory ends in exactly one backslash: trailing white
+// space goes first, then the trailing backslashes, then one is appended.
+std::string NormaliseDirectory(std::string dir)
+{
+    while (!dir.empty() && std::string(" \t\r\n\v\f").find(dir.back()) != std::string::npos)
+        dir.pop_back();
+    while (!dir.empty() && dir.back() == '\\')
+        dir.pop_back();
+    return dir + '\\';
+}
+
+std::string NoHostText()
+{
+    char text[kValueBufferSize] = {};
+    if (LoadStringA(GetModuleHandleA(nullptr), IDS_NO_HOST, text, sizeof text) > 0)
+        return text;
+    return kNoHostText;
+}
+
+}  // namespace
+
+AgendaConfig::~AgendaConfig() = default;
+
+void AgendaConfig::Load()
+{
+    const char* setupIni = nullptr;
+    for (const char* path : kSetupIniPaths) {
+        if (FileExists(path)) {
+            setupIni = path;
+            break;
+        }
+    }
+    if (!setupIni) {
+        ShowMessageBox(NoHostText(), MB_OK);
+        return;
+    }
+
+    const std::string monS3Ini = ReadIniValue(setupIni, "InstParams", "LocalPath") + "\\MonS3.ini";
+    std::string yearDir = NormaliseDirectory(ReadIniValue(monS3Ini, "Directory", "DataRoot"));
+    yearDir = NormaliseDirectory(yearDir + ReadIniValue(monS3Ini, "LastDirs", "LastFirm"));
+    AgendaDir = yearDir;
+    YearDir = NormaliseDirectory(yearDir + ReadIniValue(monS3Ini, "LastDirs", "LastYear"));
+
+    const std::string quilletIni = QuilletIniPath();
+    Nazev = ReadIniValue(quilletIni, "Firma", "Nazev");
+    Ulice = ReadIniValue(quilletIni, "Firma", "Ulice");
+    Mesto = ReadIniValue(quilletIni, "Firma", "Mesto");
+    PSC = ReadIniValue(quilletIni, "Firma", "PSC");
+    Tel = ReadIniValue(quilletIni, "Firma", "Tel");
+    Fax = ReadIniValue(quilletIni, "Firma", "Fax");
+    ICO = ReadIniValue(quilletIni, "Firma", "ICO");
+    DIC = ReadIniValue(quilletIni, "Firma", "DIC");
+    RegCislo = ReadIniValue(quilletIni, "Firma", "RegCislo");
+    // The default covers a missing key only; a key present but empty gives an empty port.
+    Port = ReadIniValue(quilletIni, "Firma", "Port", "LPT1:");
+}
+
+std::string QuilletIniPath()
+{
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0)
+            return "Quillet.ini";
+        if (length < path.size()) {
+            std::string exe(path.data(), length);
+            return exe.substr(0, exe.rfind('\\') + 1) + "Quillet.ini";
+        }
+        path.resize(path.size() * 2);
+    }
+}

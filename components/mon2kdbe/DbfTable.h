@@ -1,0 +1,90 @@
+// One open DBF table, read only: the file is mapped, checked once when it opens, and every
+// later read stays inside what was checked. Values come out as OLE variants.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Every failure below is thrown as this and becomes the method's HRESULT and error object.
+struct TableError {
+    HRESULT result;
+    std::wstring description;
+};
+
+// Status codes of OpenTable.
+enum OpenStatus : long {
+    kOpened = 0,
+    kFileMissing = 1,
+    kNotATable = 2,
+};
+
+// The component's own failures, in the interface's range (FACILITY_ITF from 0x201).
+inline constexpr HRESULT kErrNotOpen = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x201);
+inline constexpr HRESULT kErrNoRecord = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x202);
+inline constexpr HRESULT kErrNoField = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x203);
+inline constexpr HRESULT kErrNoIndex = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x204);
+inline constexpr HRESULT kErrBadValue = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x205);
+
+class DbfTable {
+public:
+    DbfTable() = default;
+    ~DbfTable() { Close(); }
+    DbfTable(const DbfTable&) = delete;
+    DbfTable& operator=(const DbfTable&) = delete;
+
+    // path names the table without its extension; the file is found case-insensitively.
+    OpenStatus Open(const std::wstring& path);
+    void Close();
+    bool IsOpen() const { return view_ != nullptr; }
+
+    long Count() const { return static_cast<long>(order_.size()); }
+    // Each returns whether a record is current afterwards.
+    bool MoveFirst();
+    bool MoveLast();
+    bool MovePrev();
+    bool MoveNext();
+
+    // -1 when no field has that name (case-insensitive, trailing blanks ignored).
+    int FindField(const wchar_t* name, size_t length) const;
+    const std::wstring& FieldName(int field) const { return fields_[field].name; }
+    // The field's value in the current record; throws TableError.
+    void Value(int field, VARIANT* out) const;
+
+    // Orders the records by the field's value, equal keys in file order; the first
+    // record becomes current.
+    void SetIndex(int field);
+    bool HasIndex() const { return indexField_ >= 0; }
+    // Makes the first record with the key current and returns true; else keeps the position.
+    bool Seek(const VARIANT& key);
+
+private:
+    struct Field {
+        std::wstring name;  // trailing blanks removed
+        char type;
+        size_t offset;  // within the record, after the deletion flag
+        size_t length;
+        int decimals;
+    };
+
+    OpenStatus Map(const std::wstring& file);
+    bool Parse();
+    const unsigned char* Record(uint32_t number) const { return data_ + headerLength_ + size_t(number) * recordLength_; }
+    const unsigned char* Current(const Field& field) const;
+    double NumericKey(const Field& field, uint32_t record) const;
+
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    HANDLE mapping_ = nullptr;
+    void* view_ = nullptr;
+    const unsigned char* data_ = nullptr;
+    uint64_t size_ = 0;
+    size_t headerLength_ = 0;
+    size_t recordLength_ = 0;
+    std::vector<Field> fields_;
+    std::vector<uint32_t> order_;  // record numbers of the visible records, in index order
+    long position_ = -1;           // -1 before the first, Count() after the last
+    int indexField_ = -1;
+};

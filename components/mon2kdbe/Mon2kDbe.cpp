@@ -1,0 +1,417 @@
+// The table component as an in-process COM server: one object per open table, its class
+// factory, self-registration and the DLL's exports.
+#include "Mon2kDbe.h"
+
+#include <olectl.h>
+
+#include <new>
+#include <string>
+
+#include "DbfTable.h"
+
+namespace {
+
+HMODULE g_module = nullptr;
+LONG g_objects = 0;
+LONG g_locks = 0;
+
+const wchar_t kClassKey[] = L"CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}";
+const wchar_t kServerKey[] = L"CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}\\InprocServer32";
+const wchar_t kClassName[] = L"Mon2kDbe Table";
+const wchar_t kSource[] = L"Mon2kDbe.Table";
+
+// Reports a failure the automation way: an error object for GetErrorInfo, then the result.
+HRESULT Fail(HRESULT result, const std::wstring& description)
+{
+    ICreateErrorInfo* create = nullptr;
+    if (SUCCEEDED(CreateErrorInfo(&create))) {
+        create->SetGUID(IID_IMon2kDbeTable);
+        create->SetSource(const_cast<wchar_t*>(kSource));
+        create->SetDescription(const_cast<wchar_t*>(description.c_str()));
+        IErrorInfo* info = nullptr;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+            SetErrorInfo(0, info);
+            info->Release();
+        }
+        create->Release();
+    }
+    return result;
+}
+
+HRESULT NotImplemented(const wchar_t* what)
+{
+    return Fail(E_NOTIMPL, std::wstring(what) + L" is not implemented");
+}
+
+class Table final : public IMon2kDbeTable, public ISupportErrorInfo {
+public:
+    Table() { InterlockedIncrement(&g_objects); }
+    ~Table() { InterlockedDecrement(&g_objects); }
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IMon2kDbeTable)
+            *out = static_cast<IMon2kDbeTable*>(this);
+        else if (iid == IID_ISupportErrorInfo)
+            *out = static_cast<ISupportErrorInfo*>(this);
+        else {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = InterlockedDecrement(&refs_);
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    // ISupportErrorInfo
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override
+    {
+        return iid == IID_IMon2kDbeTable ? S_OK : S_FALSE;
+    }
+
+    // IDispatch: the table is used through its function table only.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        if (!count)
+            return Fail(E_POINTER, L"GetTypeInfoCount: no place for the result");
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    {
+        if (info)
+            *info = nullptr;
+        return NotImplemented(L"GetTypeInfo");
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        return NotImplemented(L"GetIDsOfNames");
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        return NotImplemented(L"Invoke");
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved7() override { return NotImplemented(L"Operation 7"); }
+    HRESULT STDMETHODCALLTYPE Reserved8() override { return NotImplemented(L"Operation 8"); }
+
+    HRESULT STDMETHODCALLTYPE OpenTable(VARIANT path, long* status) override
+    {
+        return Guard(status, [&] {
+            const VARIANT* p = &path;
+            if (p->vt == (VT_BYREF | VT_VARIANT) && p->pvarVal)
+                p = p->pvarVal;
+            BSTR text = nullptr;
+            if (p->vt == VT_BSTR)
+                text = p->bstrVal;
+            else if (p->vt == (VT_BYREF | VT_BSTR) && p->pbstrVal)
+                text = *p->pbstrVal;
+            else
+                throw TableError{DISP_E_TYPEMISMATCH, L"OpenTable needs the table's path as a string"};
+            path_.assign(text ? text : L"", SysStringLen(text));
+            *status = table_.Open(path_);
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE CloseTable() override
+    {
+        long ignored = 0;
+        return Guard(&ignored, [&] {
+            Opened();
+            table_.Close();
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE RecordCount(long* count) override
+    {
+        return Guard(count, [&] { *count = Opened().Count(); });
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved12() override { return NotImplemented(L"Operation 12"); }
+    HRESULT STDMETHODCALLTYPE Reserved13() override { return NotImplemented(L"Operation 13"); }
+
+    // Status 0 when a record is current after the move, 1 when the move left the table.
+    HRESULT STDMETHODCALLTYPE MoveFirst(long* status) override
+    {
+        return Guard(status, [&] { *status = Opened().MoveFirst() ? 0 : 1; });
+    }
+    HRESULT STDMETHODCALLTYPE MoveLast(long* status) override
+    {
+        return Guard(status, [&] { *status = Opened().MoveLast() ? 0 : 1; });
+    }
+    HRESULT STDMETHODCALLTYPE MovePrev(long* status) override
+    {
+        return Guard(status, [&] { *status = Opened().MovePrev() ? 0 : 1; });
+    }
+    HRESULT STDMETHODCALLTYPE MoveNext(long* status) override
+    {
+        return Guard(status, [&] { *status = Opened().MoveNext() ? 0 : 1; });
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved17() override { return NotImplemented(L"Operation 17"); }
+    HRESULT STDMETHODCALLTYPE Reserved19() override { return NotImplemented(L"Operation 19"); }
+    HRESULT STDMETHODCALLTYPE Reserved20() override { return NotImplemented(L"Operation 20"); }
+    HRESULT STDMETHODCALLTYPE Reserved21() override { return NotImplemented(L"Operation 21"); }
+    HRESULT STDMETHODCALLTYPE Reserved22() override { return NotImplemented(L"Operation 22"); }
+    HRESULT STDMETHODCALLTYPE Reserved23() override { return NotImplemented(L"Operation 23"); }
+
+    HRESULT STDMETHODCALLTYPE FieldValue(BSTR name, VARIANT* value) override
+    {
+        if (!value)
+            return Fail(E_POINTER, L"FieldValue: no place for the value");
+        VariantInit(value);
+        return Guard(value, [&] { Opened().Value(Field(name), value); });
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved25() override { return NotImplemented(L"Operation 25"); }
+    HRESULT STDMETHODCALLTYPE Reserved26() override { return NotImplemented(L"Operation 26"); }
+
+    // Status kMon2kSeekFound when found, 0 when not (the position stays).
+    HRESULT STDMETHODCALLTYPE Seek(VARIANT key, long* status) override
+    {
+        return Guard(status, [&] {
+            const VARIANT* k = &key;
+            if (k->vt == (VT_BYREF | VT_VARIANT) && k->pvarVal)
+                k = k->pvarVal;
+            *status = Opened().Seek(*k) ? kMon2kSeekFound : 0;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE Reserved28() override { return NotImplemented(L"Operation 28"); }
+    HRESULT STDMETHODCALLTYPE Reserved29() override { return NotImplemented(L"Operation 29"); }
+    HRESULT STDMETHODCALLTYPE Reserved30() override { return NotImplemented(L"Operation 30"); }
+    HRESULT STDMETHODCALLTYPE Reserved31() override { return NotImplemented(L"Operation 31"); }
+    HRESULT STDMETHODCALLTYPE Reserved32() override { return NotImplemented(L"Operation 32"); }
+    HRESULT STDMETHODCALLTYPE Reserved33() override { return NotImplemented(L"Operation 33"); }
+    HRESULT STDMETHODCALLTYPE Reserved34() override { return NotImplemented(L"Operation 34"); }
+    HRESULT STDMETHODCALLTYPE Reserved35() override { return NotImplemented(L"Operation 35"); }
+    HRESULT STDMETHODCALLTYPE Reserved36() override { return NotImplemented(L"Operation 36"); }
+    HRESULT STDMETHODCALLTYPE Reserved37() override { return NotImplemented(L"Operation 37"); }
+    HRESULT STDMETHODCALLTYPE Reserved38() override { return NotImplemented(L"Operation 38"); }
+    HRESULT STDMETHODCALLTYPE Reserved39() override { return NotImplemented(L"Operation 39"); }
+
+    HRESULT STDMETHODCALLTYPE SetIndex(BSTR field, long* status) override
+    {
+        return Guard(status, [&] {
+            Opened().SetIndex(Field(field));
+            *status = 0;
+        });
+    }
+
+private:
+    // Runs one operation: a missing out-parameter, a TableError or exhausted memory
+    // become a failed result with its error object; nothing escapes into the caller.
+    template <class T, class Body>
+    HRESULT Guard(T* out, Body body)
+    {
+        if (!out)
+            return Fail(E_POINTER, L"No place for the result");
+        try {
+            body();
+            return S_OK;
+        } catch (const TableError& error) {
+            return Fail(error.result, error.description);
+        } catch (const std::bad_alloc&) {
+            return Fail(E_OUTOFMEMORY, L"Out of memory");
+        }
+    }
+
+    DbfTable& Opened()
+    {
+        if (!table_.IsOpen())
+            throw TableError{kErrNotOpen, L"Table is not open: " + (path_.empty() ? L"(no path given)" : path_)};
+        return table_;
+    }
+
+    int Field(BSTR name)
+    {
+        const int field = table_.FindField(name ? name : L"", SysStringLen(name));
+        if (field < 0)
+            throw TableError{kErrNoField, L"Field '" + std::wstring(name ? name : L"", SysStringLen(name)) +
+                                              L"' not found in table " + path_};
+        return field;
+    }
+
+    LONG refs_ = 1;
+    std::wstring path_;
+    DbfTable table_;
+};
+
+class ClassFactory final : public IClassFactory {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    // The factory is static; its references keep the DLL loaded like a lock.
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&g_locks) + 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&g_locks) + 1; }
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
+        Table* table = new (std::nothrow) Table;
+        if (!table)
+            return E_OUTOFMEMORY;
+        const HRESULT hr = table->QueryInterface(iid, out);
+        table->Release();
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
+    {
+        if (lock)
+            InterlockedIncrement(&g_locks);
+        else
+            InterlockedDecrement(&g_locks);
+        return S_OK;
+    }
+};
+
+ClassFactory g_factory;
+
+LONG SetString(HKEY key, const wchar_t* name, const std::wstring& value)
+{
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+LONG WriteClass(HKEY root, const std::wstring& modulePath)
+{
+    HKEY classKey = nullptr;
+    LONG rc = RegCreateKeyExW(root, kClassKey, 0, nullptr, 0, KEY_WRITE, nullptr, &classKey, nullptr);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    rc = SetString(classKey, nullptr, kClassName);
+    RegCloseKey(classKey);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    HKEY serverKey = nullptr;
+    rc = RegCreateKeyExW(root, kServerKey, 0, nullptr, 0, KEY_WRITE, nullptr, &serverKey, nullptr);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    rc = SetString(serverKey, nullptr, modulePath);
+    if (rc == ERROR_SUCCESS)
+        rc = SetString(serverKey, L"ThreadingModel", L"Apartment");
+    RegCloseKey(serverKey);
+    return rc;
+}
+
+bool KeyIsEmpty(HKEY key)
+{
+    DWORD subkeys = 0, values = 0;
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                            nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           subkeys == 0 && values == 0;
+}
+
+// Removes the values registration wrote, and each key only when nothing else is left in
+// it: whatever someone else put beside them stays.
+LONG RemoveClass(HKEY root)
+{
+    LONG result = ERROR_SUCCESS;
+    const wchar_t* keys[] = {kServerKey, kClassKey};
+    for (const wchar_t* path : keys) {
+        HKEY key = nullptr;
+        LONG rc = RegOpenKeyExW(root, path, 0, KEY_READ | KEY_WRITE, &key);
+        if (rc == ERROR_FILE_NOT_FOUND)
+            continue;
+        if (rc != ERROR_SUCCESS) {
+            result = rc;
+            continue;
+        }
+        RegDeleteValueW(key, nullptr);
+        if (path == kServerKey)
+            RegDeleteValueW(key, L"ThreadingModel");
+        const bool empty = KeyIsEmpty(key);
+        RegCloseKey(key);
+        if (empty) {
+            rc = RegDeleteKeyW(root, path);
+            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+                result = rc;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (clsid != CLSID_Mon2kDbeTable)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    return g_factory.QueryInterface(iid, out);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
+{
+    return g_objects == 0 && g_locks == 0 ? S_OK : S_FALSE;
+}
+
+// Machine-wide under HKEY_CLASSES_ROOT; where that is refused, for the current user.
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
+{
+    wchar_t path[MAX_PATH * 4];
+    const DWORD length = GetModuleFileNameW(g_module, path, ARRAYSIZE(path));
+    if (length == 0 || length >= ARRAYSIZE(path))
+        return SELFREG_E_CLASS;
+    LONG rc = WriteClass(HKEY_CLASSES_ROOT, path);
+    if (rc == ERROR_ACCESS_DENIED) {
+        RemoveClass(HKEY_CLASSES_ROOT);
+        HKEY userClasses = nullptr;
+        rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_WRITE | KEY_READ,
+                             nullptr, &userClasses, nullptr);
+        if (rc == ERROR_SUCCESS) {
+            rc = WriteClass(userClasses, path);
+            RegCloseKey(userClasses);
+        }
+    }
+    return rc == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
+{
+    LONG rc = RemoveClass(HKEY_CLASSES_ROOT);
+    HKEY userClasses = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ | KEY_WRITE, &userClasses) ==
+        ERROR_SUCCESS) {
+        const LONG userRc = RemoveClass(userClasses);
+        RegCloseKey(userClasses);
+        if (rc == ERROR_SUCCESS)
+            rc = userRc;
+    }
+    return rc == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
+}

@@ -1,0 +1,186 @@
+// Calls into the host's table component and turns its failures into HostError.
+#include "host/HostTable.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// An owned BSTR made from code page 1250 text (the ANSI code page).
+class OleString {
+public:
+    explicit OleString(const std::string& text)
+    {
+        const int length = static_cast<int>(text.size());
+        int wide = 0;
+        if (length > 0) {
+            wide = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+            if (wide <= 0)
+                throw HostError(E_OUTOFMEMORY);
+        }
+        bstr_ = SysAllocStringLen(nullptr, static_cast<UINT>(wide));
+        if (!bstr_)
+            throw HostError(E_OUTOFMEMORY);
+        if (length > 0 && MultiByteToWideChar(CP_ACP, 0, text.data(), length, bstr_, wide) != wide) {
+            SysFreeString(bstr_);
+            throw HostError(E_OUTOFMEMORY);
+        }
+    }
+    ~OleString() { SysFreeString(bstr_); }
+    OleString(const OleString&) = delete;
+    OleString& operator=(const OleString&) = delete;
+
+    BSTR Get() const { return bstr_; }
+
+private:
+    BSTR bstr_ = nullptr;
+};
+
+struct LocalFreer {
+    void operator()(char* p) const { LocalFree(p); }
+};
+
+}  // namespace
+
+HostError::HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo)
+    : result_(result), errorInfo_(std::move(errorInfo)), text_(HostErrorText(result))
+{
+}
+
+std::string HostErrorText(HRESULT result)
+{
+    char* buffer = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(result), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), reinterpret_cast<char*>(&buffer),
+        0, nullptr);
+    const std::unique_ptr<char, LocalFreer> owner(buffer);
+    if (length > 0 && buffer) {
+        std::string text(buffer, length);
+        if (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+            if (!text.empty() && text.back() == '\r')
+                text.pop_back();
+        }
+        return text;
+    }
+    char text[64];
+    const unsigned long code = static_cast<unsigned long>(result);
+    if (code >= 0x80040200UL && code <= 0x8004FFFFUL && (code & 0xFFFF) != 0x0200)
+        std::snprintf(text, sizeof text, "IDispatch error #%d", static_cast<int>(code - 0x80040200UL));
+    else
+        std::snprintf(text, sizeof text, "Unknown error 0x%0lX", code);
+    return text;
+}
+
+IMon2kDbeTable* HostTable::Checked() const
+{
+    if (!table_)
+        throw HostError(E_POINTER);
+    return table_.Get();
+}
+
+void HostTable::Check(HRESULT hr) const
+{
+    if (SUCCEEDED(hr))
+        return;
+    ComPtr<IErrorInfo> info;
+    ComPtr<ISupportErrorInfo> support;
+    if (table_ && SUCCEEDED(table_->QueryInterface(IID_ISupportErrorInfo, support.PutVoid())) &&
+        support->InterfaceSupportsErrorInfo(IID_IMon2kDbeTable) == S_OK) {
+        if (GetErrorInfo(0, info.Put()) != S_OK)
+            info.Reset();
+    }
+    throw HostError(hr, std::move(info));
+}
+
+long HostTable::OpenTable(const std::string& path)
+{
+    IMon2kDbeTable* table = Checked();
+    OleString text(path);
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_BSTR;
+    arg.bstrVal = text.Get();  // still owned by text
+    long status = 0;
+    Check(table->OpenTable(arg, &status));
+    return status;
+}
+
+void HostTable::CloseTable()
+{
+    Check(Checked()->CloseTable());
+}
+
+long HostTable::RecordCount()
+{
+    long count = 0;
+    Check(Checked()->RecordCount(&count));
+    return count;
+}
+
+void HostTable::MoveFirst()
+{
+    long ignored = 0;
+    Check(Checked()->MoveFirst(&ignored));
+}
+
+void HostTable::MoveLast()
+{
+    long ignored = 0;
+    Check(Checked()->MoveLast(&ignored));
+}
+
+void HostTable::MovePrev()
+{
+    long ignored = 0;
+    Check(Checked()->MovePrev(&ignored));
+}
+
+void HostTable::MoveNext()
+{
+    long ignored = 0;
+    Check(Checked()->MoveNext(&ignored));
+}
+
+OleVariant HostTable::FieldValue(const std::string& name)
+{
+    IMon2kDbeTable* table = Checked();
+    OleString text(name);
+    OleVariant value;
+    Check(table->FieldValue(text.Get(), value.Put()));
+    return value;
+}
+
+long HostTable::Seek(long key)
+{
+    IMon2kDbeTable* table = Checked();
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_I4;
+    arg.lVal = key;
+    long status = 0;
+    Check(table->Seek(arg, &status));
+    return status;
+}
+
+void HostTable::SetIndex(const std::string& field)
+{
+    IMon2kDbeTable* table = Checked();
+    OleString text(field);
+    long ignored = 0;
+    Check(table->SetIndex(text.Get(), &ignored));
+}
+
+HostTable CreateHostTable()
+{
+    ComPtr<IUnknown> unknown;
+    if (FAILED(CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, 7, IID_IUnknown, unknown.PutVoid())))
+        return {};
+    if (FAILED(OleRun(unknown.Get())))
+        return {};
+    ComPtr<IMon2kDbeTable> table;
+    if (FAILED(unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid())))
+        return {};
+    return HostTable(std::move(table));
+}

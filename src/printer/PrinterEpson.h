@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "framework/Handles.h"
+
 class CPrinterEpson {
 public:
     using PageCallbackFn = void (*)(CPrinterEpson& printer, int page);
@@ -46,5 +48,12 @@ public:
     unsigned char CharMap[256];
 
 private:
-    HANDLE port_ = INVALID_HANDLE_VALUE;
+    // The length of text that one print call sends: at most 255 bytes and at most LineWidth.
+    size_t ClippedLength(const char* text) const;
+    void Write(const void* bytes, size_t count);
+    void Flush();
+    // Pads a line on the left with pad spaces and prints it, text clipped to length.
+    void PrintPadded(int pad, const char* text, size_t length);
+
+    FileHandle port_;
 };

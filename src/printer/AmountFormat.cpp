@@ -1,0 +1,123 @@
+// Dates, money amounts and host field values as the short texts the documents print.
+// Money is kept in ten-thousandths and rounded only when it is printed.
+#include "printer/AmountFormat.h"
+
+#include <oleauto.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// printf into a string of whatever length the value needs (a huge double runs to
+// hundreds of digits).
+template <class... Args>
+std::string Format(const char* format, Args... args)
+{
+    char small[64];
+    const int needed = std::snprintf(small, sizeof small, format, args...);
+    if (needed < 0)
+        return {};
+    if (static_cast<size_t>(needed) < sizeof small)
+        return std::string(small, needed);
+    std::vector<char> big(needed + 1);
+    std::snprintf(big.data(), big.size(), format, args...);
+    return std::string(big.data(), needed);
+}
+
+std::string BstrToAnsi(BSTR text)
+{
+    const int wideLength = static_cast<int>(SysStringLen(text));
+    if (wideLength == 0)
+        return {};
+    const int length = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return {};
+    std::string ansi(length, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, wideLength, &ansi[0], length, nullptr, nullptr);
+    return ansi;
+}
+
+}  // namespace
+
+std::string FormatDate(const DateValue& date)
+{
+    SYSTEMTIME time{};
+    if (date.status != ValueStatus::Valid || !VariantTimeToSystemTime(date.date, &time))
+        return "-.-.-";
+    return Format("%02i.%02i.%i", int(time.wDay), int(time.wMonth), int(time.wYear));
+}
+
+std::string VariantToText(const VARIANT& value)
+{
+    switch (value.vt) {
+    case VT_I2: return Format("%hd", value.iVal);
+    case VT_I4: return Format("%ld", value.lVal);
+    case VT_R4: return Format("%.1f", static_cast<double>(value.fltVal));
+    case VT_R8: return Format("%.2f", value.dblVal);
+    case VT_CY: return FormatMoney(Amount::FromCurrency(value.cyVal), 100, 'M');
+    case VT_DATE: return FormatDate({value.date, ValueStatus::Valid});
+    case VT_BSTR: return BstrToAnsi(value.bstrVal);
+    case VT_BOOL: return value.boolVal == VARIANT_TRUE ? "TRUE" : "FALSE";
+    default: return {};
+    }
+}
+
+// Intermediate sums are taken in 128 bits so that an amount near the ends of the 64-bit
+// range cannot overflow while it is rounded.
+Amount RoundAmount(const Amount& amount, const Amount& unit, char mode)
+{
+    const __int128 u = unit.value;
+    if (u == 0)
+        return amount;
+    const __int128 v = amount.value;
+    __int128 r = v;
+    switch (mode) {
+    case 'M':
+        r = (v >= 0 ? v + u / 2 : v - u / 2) / u * u;
+        break;
+    case 'D':
+        // Toward zero on both sides.
+        r = v / u * u;
+        break;
+    case 'U':
+        // Away from zero on both sides, the mirror of the positive rule.
+        if (v % u != 0)
+            r = (v >= 0 ? v + u : v - u);
+        r = r / u * u;
+        break;
+    default:
+        break;
+    }
+    return {static_cast<int64_t>(r), amount.status};
+}
+
+std::string FormatMoney(const Amount& amount, int32_t unit, char mode)
+{
+    if (amount.status != ValueStatus::Valid)
+        return "-";
+    const Amount rounded = RoundAmount(amount, {unit, ValueStatus::Valid}, mode);
+    // The magnitude in unsigned arithmetic, so that the most negative value has one too.
+    const bool negative = rounded.value < 0;
+    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(rounded.value)
+                                        : static_cast<uint64_t>(rounded.value);
+    std::string text = Format(negative ? "-%llu,%04llu" : "%llu,%04llu",
+                              static_cast<unsigned long long>(magnitude / 10000),
+                              static_cast<unsigned long long>(magnitude % 10000));
+    size_t cut = 0;
+    if (unit >= 10000) {
+        cut = 5;
+    } else {
+        for (int32_t u = unit; u > 1; u /= 10)
+            ++cut;
+    }
+    text.resize(text.size() - cut);
+    return text;
+}
+
+Amount MultiplyAmounts(const Amount& a, const Amount& b)
+{
+    // The low 64 bits of the product, as the hardware's multiplication leaves them.
+    const int64_t product = static_cast<int64_t>(static_cast<uint64_t>(a.value) * static_cast<uint64_t>(b.value));
+    return {product / 10000, ValueStatus::Valid};
+}

@@ -1,0 +1,219 @@
+// The ESC/P line printer: control sequences and converted text go straight to the port
+// device, one write call per control byte and one per text run, with no buffering.
+#include "printer/PrinterEpson.h"
+
+#include <cstring>
+
+#include "framework/MessageBox.h"
+
+namespace {
+
+const unsigned char ESC = 0x1B;
+
+// The converted text of one print call; shared by every printer, which is why two
+// printers must never print at the same time.
+unsigned char g_convertBuffer[256];
+
+// The line PrintCentred and PrintRight build before printing it.
+char g_lineBuffer[256];
+
+// ESC ( t parameters d2, d3 for character tables 0 to 13; 5 is PC852.
+const unsigned char kTableCodes[14][2] = {
+    {1, 0}, {1, 16}, {3, 0}, {5, 0}, {6, 0}, {10, 0}, {11, 0},
+    {14, 0}, {15, 0}, {27, 0}, {28, 0}, {29, 0}, {31, 0}, {32, 0},
+};
+
+// The Czech accented letters: code page 1250 on the left, 852 on the right.
+const unsigned char kCzechLetters[30][2] = {
+    {0xC1, 0xB5}, {0xE1, 0xA0}, {0xC8, 0xAC}, {0xE8, 0x9F}, {0xCF, 0xD2}, {0xEF, 0xD4},
+    {0xC9, 0x90}, {0xE9, 0x82}, {0xCC, 0xB7}, {0xEC, 0xD8}, {0xCD, 0xD6}, {0xED, 0xA1},
+    {0xD2, 0xD5}, {0xF2, 0xE5}, {0xD3, 0xE0}, {0xF3, 0xA2}, {0xD8, 0xFC}, {0xF8, 0xFD},
+    {0x8A, 0xE6}, {0x9A, 0xE7}, {0x8D, 0x9B}, {0x9D, 0x9C}, {0xDA, 0xE9}, {0xFA, 0xA3},
+    {0xD9, 0xDE}, {0xF9, 0x85}, {0xDD, 0xED}, {0xFD, 0xEC}, {0x8E, 0xA6}, {0x9E, 0xA7},
+};
+
+}  // namespace
+
+CPrinterEpson::CPrinterEpson(int charTable, unsigned char pageLength)
+    : CharTable(charTable), PageLength(pageLength)
+{
+    for (int i = 0; i < 256; ++i)
+        CharMap[i] = static_cast<unsigned char>(i);
+    for (const auto& letter : kCzechLetters)
+        CharMap[letter[0]] = letter[1];
+}
+
+// An open port is closed without a form feed: the page stays where it is.
+CPrinterEpson::~CPrinterEpson() = default;
+
+bool CPrinterEpson::IsOpen() const
+{
+    return port_.Valid();
+}
+
+bool CPrinterEpson::LPTOpen(const char* port)
+{
+    if (!port)
+        port = "";
+    port_.Reset();
+    port_.Reset(CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!port_.Valid()) {
+        ShowMessageBox(std::string("CPrinterEpson::LPTOpen\nCannot open port ") + port +
+                           "\nPrinting disabled",
+                       MB_OK);
+        return false;
+    }
+    // A port redirected to an ordinary file collects the jobs one after another; without
+    // this each job would overwrite the start of the one before and leave its tail behind.
+    if (GetFileType(port_.Get()) == FILE_TYPE_DISK)
+        SetFilePointer(port_.Get(), 0, nullptr, FILE_END);
+    return true;
+}
+
+bool CPrinterEpson::Open(const char* port)
+{
+    if (!LPTOpen(port))
+        return false;
+    WriteByte(ESC);
+    WriteByte('@');
+    Flush();
+    SelectCharTable();
+    WriteByte(ESC);
+    WriteByte('x');
+    WriteByte(0);
+    WriteByte(ESC);
+    WriteByte('C');
+    WriteByte(0);
+    WriteByte(PageLength);
+    WriteByte(ESC);
+    WriteByte('0');
+    Flush();
+    Column = 0;
+    Page = 1;
+    SetMode(0);
+    if (PageCallback)
+        PageCallback(*this, Page);
+    return true;
+}
+
+bool CPrinterEpson::Close()
+{
+    if (!IsOpen())
+        return false;
+    WriteByte(12);
+    port_.Reset();
+    return true;
+}
+
+void CPrinterEpson::Write(const void* bytes, size_t count)
+{
+    // Write failures are not detected: a printer that went away simply prints nothing.
+    DWORD written = 0;
+    WriteFile(port_.Get(), bytes, static_cast<DWORD>(count), &written, nullptr);
+}
+
+void CPrinterEpson::Flush()
+{
+    FlushFileBuffers(port_.Get());
+}
+
+void CPrinterEpson::WriteByte(unsigned char b)
+{
+    Write(&b, 1);
+}
+
+void CPrinterEpson::SelectCharTable()
+{
+    if (!IsOpen())
+        return;
+    // A table number outside the known ones would select garbage; leave the printer's own.
+    if (CharTable < 0 || CharTable > 13)
+        return;
+    const unsigned char sequence[] = {ESC, '(', 't', 3, 0, 1,
+                                      kTableCodes[CharTable][0], kTableCodes[CharTable][1],
+                                      ESC, 't', 1};
+    for (unsigned char b : sequence)
+        WriteByte(b);
+    Flush();
+}
+
+void CPrinterEpson::SetMode(unsigned char mode)
+{
+    // Double width and condensed together would print neither the way the layouts expect.
+    if ((mode & 0x20) && (mode & 0x04))
+        mode &= ~0x24;
+    switch (mode & 0x25) {
+    case 0x01: LineWidth = 96; break;
+    case 0x04: LineWidth = 137; break;
+    case 0x05: LineWidth = 160; break;
+    case 0x20: LineWidth = 40; break;
+    case 0x21: LineWidth = 48; break;
+    default: LineWidth = 80; break;
+    }
+    Mode = mode;
+    const unsigned char sequence[] = {ESC, '!', mode};
+    Write(sequence, sizeof sequence);
+}
+
+size_t CPrinterEpson::ClippedLength(const char* text) const
+{
+    size_t length = strnlen(text, 255);
+    return length < LineWidth ? length : LineWidth;
+}
+
+void CPrinterEpson::PrintText(const char* text)
+{
+    const size_t length = ClippedLength(text);
+    for (size_t i = 0; i < length; ++i)
+        g_convertBuffer[i] = CharMap[static_cast<unsigned char>(text[i])];
+    Write(g_convertBuffer, length);
+    // Column is a byte: a line of many runs stops counting at 255 rather than wrapping
+    // round to a small number that would make PrintRight pad a full line again.
+    const size_t column = Column + length;
+    Column = static_cast<unsigned char>(column < 255 ? column : 255);
+}
+
+void CPrinterEpson::NewLines(int n)
+{
+    const unsigned char lineEnd[] = {13, 10};
+    for (int i = 0; i < n; ++i) {
+        Write(&lineEnd[0], 1);
+        Write(&lineEnd[1], 1);
+        Column = 0;
+    }
+}
+
+void CPrinterEpson::PrintLine(const char* text)
+{
+    PrintText(text);
+    NewLines(1);
+}
+
+void CPrinterEpson::PrintPadded(int pad, const char* text, size_t length)
+{
+    // pad + length never exceeds LineWidth (at most 160), so the line always fits.
+    if (pad < 0)
+        pad = 0;
+    size_t used = 0;
+    for (; used < static_cast<size_t>(pad) && used < sizeof g_lineBuffer - 1; ++used)
+        g_lineBuffer[used] = ' ';
+    for (size_t i = 0; i < length && used < sizeof g_lineBuffer - 1; ++i)
+        g_lineBuffer[used++] = text[i];
+    g_lineBuffer[used] = '\0';
+    PrintLine(g_lineBuffer);
+}
+
+void CPrinterEpson::PrintCentred(const char* text)
+{
+    const size_t length = ClippedLength(text);
+    PrintPadded((LineWidth - static_cast<int>(length)) / 2, text, length);
+}
+
+void CPrinterEpson::PrintRight(const char* text)
+{
+    // A text longer than what is left of the line is printed whole, unpadded: the line
+    // then runs past the right edge rather than losing part of the text.
+    const size_t length = ClippedLength(text);
+    PrintPadded(LineWidth - Column - static_cast<int>(length), text, length);
+}

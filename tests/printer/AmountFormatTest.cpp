@@ -134,6 +134,8 @@ TEST(FormatDate, DayMonthAndYear)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.text, FormatDate({c.date, ValueStatus::Valid})) << c.date;
+    // Beyond what an OLE date can hold: no day to print.
+    EXPECT_EQ("-.-.-", FormatDate({1e10, ValueStatus::Valid}));
     EXPECT_EQ("-.-.-", FormatDate({45352, ValueStatus::Null}));
     EXPECT_EQ("-.-.-", FormatDate({45352, ValueStatus::Invalid}));
 }

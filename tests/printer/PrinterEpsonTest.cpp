@@ -219,6 +219,20 @@ TEST_F(PrinterPort, PrintRightEndsTheTextInTheLastColumn)
                       }));
 }
 
+TEST_F(PrinterPort, PaddedLinesFitTheWidestLine)
+{
+    const std::string text300(300, 'w');
+    EXPECT_PORT_BYTES(kInit + Spaces(252) + "ABC" + kCrLf + Spaces(127) + "A" + kCrLf +
+                          text300.substr(0, 255) + kCrLf + text300.substr(0, 255) + kCrLf,
+                      Job([&](CPrinterEpson& p) {
+                          p.LineWidth = 255;
+                          p.PrintRight("ABC");
+                          p.PrintCentred("A");
+                          p.PrintCentred(text300);
+                          p.PrintRight(text300);
+                      }));
+}
+
 TEST_F(PrinterPort, PrintRightThatDoesNotFitPrintsTheWholeTextUnpadded)
 {
     const std::string line78(78, '-');

@@ -202,8 +202,11 @@ private:
                     Setup("slot " + std::to_string(Byte(pos_ + 5)) + " = " +
                               TableName(Byte(pos_ + 6), Byte(pos_ + 7)),
                           8);
-                    return;
+                } else {
+                    Inline(Unknown(bytes_, pos_, 5 + count));
+                    pos_ += 5 + count;
                 }
+                return;
             }
             break;
         }

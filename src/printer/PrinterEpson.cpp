@@ -8,7 +8,7 @@
 
 namespace {
 
-const unsigned char ESC = 0x1B;
+const unsigned char kEsc = 0x1B;
 
 // The converted text of one print call; shared by every printer, which is why two
 // printers must never print at the same time.
@@ -55,6 +55,8 @@ bool CPrinterEpson::LPTOpen(const char* port)
 {
     if (!port)
         port = "";
+    // The old handle goes first: opened without sharing, the port could not be opened
+    // again while it is still held.
     port_.Reset();
     port_.Reset(CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -75,18 +77,18 @@ bool CPrinterEpson::Open(const char* port)
 {
     if (!LPTOpen(port))
         return false;
-    WriteByte(ESC);
+    WriteByte(kEsc);
     WriteByte('@');
     Flush();
     SelectCharTable();
-    WriteByte(ESC);
+    WriteByte(kEsc);
     WriteByte('x');
     WriteByte(0);
-    WriteByte(ESC);
+    WriteByte(kEsc);
     WriteByte('C');
     WriteByte(0);
     WriteByte(PageLength);
-    WriteByte(ESC);
+    WriteByte(kEsc);
     WriteByte('0');
     Flush();
     Column = 0;
@@ -130,9 +132,9 @@ void CPrinterEpson::SelectCharTable()
     // A table number outside the known ones would select garbage; leave the printer's own.
     if (CharTable < 0 || CharTable > 13)
         return;
-    const unsigned char sequence[] = {ESC, '(', 't', 3, 0, 1,
+    const unsigned char sequence[] = {kEsc, '(', 't', 3, 0, 1,
                                       kTableCodes[CharTable][0], kTableCodes[CharTable][1],
-                                      ESC, 't', 1};
+                                      kEsc, 't', 1};
     for (unsigned char b : sequence)
         WriteByte(b);
     Flush();
@@ -152,13 +154,15 @@ void CPrinterEpson::SetMode(unsigned char mode)
     default: LineWidth = 80; break;
     }
     Mode = mode;
-    const unsigned char sequence[] = {ESC, '!', mode};
+    const unsigned char sequence[] = {kEsc, '!', mode};
     Write(sequence, sizeof sequence);
 }
 
 size_t CPrinterEpson::ClippedLength(const char* text) const
 {
-    size_t length = strnlen(text, 255);
+    if (!text)
+        return 0;
+    const size_t length = strnlen(text, 255);
     return length < LineWidth ? length : LineWidth;
 }
 
@@ -192,7 +196,8 @@ void CPrinterEpson::PrintLine(const char* text)
 
 void CPrinterEpson::PrintPadded(int pad, const char* text, size_t length)
 {
-    // pad + length never exceeds LineWidth (at most 160), so the line always fits.
+    // pad + length never exceeds LineWidth, a byte, so the line fits the buffer; the
+    // bounds below hold even so.
     if (pad < 0)
         pad = 0;
     size_t used = 0;

@@ -8,7 +8,7 @@
 
 namespace {
 
-const unsigned char ESC = 0x1B;
+const unsigned char kEsc = 0x1B;
 
 // Code page 852, bytes 80 to FF, as Unicode.
 const unsigned short kPc852Upper[128] = {
@@ -123,7 +123,7 @@ private:
     void Step()
     {
         const unsigned char b = Byte(pos_);
-        if (b == ESC) {
+        if (b == kEsc) {
             Escape();
         } else if (b == 13 && Left() >= 2 && Byte(pos_ + 1) == 10) {
             EndLine("");

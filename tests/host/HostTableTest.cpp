@@ -1,0 +1,487 @@
+// The table component through HostTable: values and their variant types, navigation,
+// indexes, failures with their error objects, and damaged files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "DbfWriter.h"
+#include "HostTestSupport.h"
+#include "host/HostTable.h"
+
+using namespace dbf;
+
+namespace {
+
+constexpr HRESULT kNotOpen = 0x80040201;
+constexpr HRESULT kNoRecord = 0x80040202;
+constexpr HRESULT kNoField = 0x80040203;
+constexpr HRESULT kBadValue = 0x80040205;
+
+HostTable Open(const std::string& path)
+{
+    HostTable table = CreateHostTable();
+    EXPECT_FALSE(table.Empty());
+    EXPECT_EQ(table.OpenTable(path), 0) << path;
+    return table;
+}
+
+std::wstring Text(HostTable& table, const std::string& field)
+{
+    OleVariant v = table.FieldValue(field);
+    EXPECT_EQ(v.Get().vt, VT_BSTR) << field;
+    if (v.Get().vt != VT_BSTR)
+        return L"?";
+    return std::wstring(v.Get().bstrVal, SysStringLen(v.Get().bstrVal));
+}
+
+// The tag of every record in the current order, by walking from the first.
+std::wstring Walk(HostTable& table)
+{
+    std::wstring tags;
+    table.MoveFirst();
+    for (long n = table.RecordCount(); n > 0; --n) {
+        tags += Text(table, "Tag");
+        table.MoveNext();
+    }
+    return tags;
+}
+
+class HostTableTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(HostTableTest, EachFieldTypeArrivesAsItsVariant)
+{
+    {
+        DbfWriter w(dir.File("SKSEZPOL.DBF"),
+                    {{"NAZEV", FieldType::Character, 20}, {"CELE", FieldType::Numeric, 11},
+                     {"VELKE", FieldType::Numeric, 12}, {"CENA", FieldType::Numeric, 12, 2},
+                     {"POCETMJ", FieldType::Numeric, 12, 4}, {"PODIL", FieldType::Numeric, 12, 6},
+                     {"KURS", FieldType::Float, 10, 3}, {"CDOKLADU", FieldType::Integer},
+                     {"CASTKA", FieldType::Currency}, {"REAL", FieldType::Double},
+                     {"DATUM", FieldType::Date}, {"PLATNY", FieldType::Logical}});
+        w.Add({"Žluťoučký kůň", 42, 3000000000LL, Value::Currency(-123400), Value::Currency(12345), 0.123456,
+               Value::Currency(71250), -7, Value::Currency(99990000), 2.5, Value::Date(2024, 2, 29), true});
+        w.Add({Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(),
+               Value()});
+        w.Add({"  x  ", -2147483647 - 1, 2147483647, Value::Currency(0), Value::Currency(-10000), -5.0,
+               Value::Currency(-1000), 0, Value::Currency(-1), -0.25, Value::Date(1900, 1, 1), false});
+    }
+    HostTable table = Open(dir.File("SkSezPol"));
+    ASSERT_EQ(table.RecordCount(), 3);
+
+    struct Expected {
+        const char* field;
+        VARTYPE type;
+        long long integer;  // I4 value, CY ten-thousandths, BOOL as -1/0
+        double real;        // R8 and DATE
+        const wchar_t* text;
+    };
+    const std::vector<std::vector<Expected>> records = {
+        {{"Nazev", VT_BSTR, 0, 0, L"Žluťoučký kůň"},
+         {"CELE", VT_I4, 42, 0, nullptr},
+         {"velke", VT_R8, 0, 3000000000.0, nullptr},
+         {"Cena", VT_CY, -123400, 0, nullptr},
+         {"PocetMJ", VT_CY, 12345, 0, nullptr},
+         {"Podil", VT_R8, 0, 0.123456, nullptr},
+         {"Kurs", VT_CY, 71250, 0, nullptr},
+         {"CDokladu", VT_I4, -7, 0, nullptr},
+         {"Castka", VT_CY, 99990000, 0, nullptr},
+         {"Real", VT_R8, 0, 2.5, nullptr},
+         {"Datum ", VT_DATE, 0, 45351, nullptr},
+         {"Platny", VT_BOOL, VARIANT_TRUE, 0, nullptr}},
+        {{"Nazev", VT_BSTR, 0, 0, L""},
+         {"CELE", VT_NULL, 0, 0, nullptr},
+         {"velke", VT_NULL, 0, 0, nullptr},
+         {"Cena", VT_NULL, 0, 0, nullptr},
+         {"PocetMJ", VT_NULL, 0, 0, nullptr},
+         {"Podil", VT_NULL, 0, 0, nullptr},
+         {"Kurs", VT_NULL, 0, 0, nullptr},
+         {"CDokladu", VT_I4, 0, 0, nullptr},
+         {"Castka", VT_CY, 0, 0, nullptr},
+         {"Real", VT_R8, 0, 0, nullptr},
+         {"Datum ", VT_NULL, 0, 0, nullptr},
+         {"Platny", VT_NULL, 0, 0, nullptr}},
+        {{"Nazev", VT_BSTR, 0, 0, L"  x"},
+         {"CELE", VT_I4, -2147483647 - 1, 0, nullptr},
+         {"velke", VT_I4, 2147483647, 0, nullptr},
+         {"Cena", VT_CY, 0, 0, nullptr},
+         {"PocetMJ", VT_CY, -10000, 0, nullptr},
+         {"Podil", VT_R8, 0, -5.0, nullptr},
+         {"Kurs", VT_CY, -1000, 0, nullptr},
+         {"CDokladu", VT_I4, 0, 0, nullptr},
+         {"Castka", VT_CY, -1, 0, nullptr},
+         {"Real", VT_R8, 0, -0.25, nullptr},
+         {"Datum ", VT_DATE, 0, 2, nullptr},
+         {"Platny", VT_BOOL, VARIANT_FALSE, 0, nullptr}},
+    };
+    table.MoveFirst();
+    for (size_t r = 0; r < records.size(); ++r) {
+        for (const Expected& e : records[r]) {
+            SCOPED_TRACE(std::string("record ") + std::to_string(r) + " field " + e.field);
+            OleVariant v = table.FieldValue(e.field);
+            const VARIANT& var = v.Get();
+            ASSERT_EQ(var.vt, e.type);
+            switch (e.type) {
+            case VT_BSTR: EXPECT_EQ(std::wstring(var.bstrVal, SysStringLen(var.bstrVal)), e.text); break;
+            case VT_I4: EXPECT_EQ(var.lVal, e.integer); break;
+            case VT_CY: EXPECT_EQ(var.cyVal.int64, e.integer); break;
+            case VT_R8: EXPECT_DOUBLE_EQ(var.dblVal, e.real); break;
+            case VT_DATE: EXPECT_DOUBLE_EQ(var.date, e.real); break;
+            case VT_BOOL: EXPECT_EQ(var.boolVal, e.integer); break;
+            default: break;
+            }
+        }
+        table.MoveNext();
+    }
+}
+
+TEST_F(HostTableTest, TableAndFieldNamesIgnoreCaseAndTrailingBlanks)
+{
+    {
+        DbfWriter w(dir.File("sksezdok.dbf"), {{"DATUM", FieldType::Date}, {"CisloDokla", FieldType::Character, 10}});
+        w.Add({Value::Date(2023, 12, 31), "P-0001"});
+    }
+    for (const char* name : {"SkSezDok", "SKSEZDOK", "sksezdok"}) {
+        HostTable table = Open(dir.File(name));
+        OleVariant date = table.FieldValue("Datum ");
+        EXPECT_EQ(date.Get().vt, VT_DATE);
+        EXPECT_DOUBLE_EQ(date.Get().date, 45291);
+        EXPECT_EQ(Text(table, "CISLODOKLA"), L"P-0001");
+        EXPECT_EQ(Text(table, "cislodokla   "), L"P-0001");
+    }
+    HostTable table = Open(dir.File("SkSezDok"));
+    const HostError error = Raised([&] { table.FieldValue(" Datum"); });
+    EXPECT_EQ(error.Result(), kNoField);
+    EXPECT_NE(Description(error).find(L" Datum"), std::wstring::npos);
+}
+
+TEST_F(HostTableTest, DeletedRecordsAreNotPartOfTheTable)
+{
+    {
+        DbfWriter w(dir.File("t.dbf"), {{"Tag", FieldType::Character, 4}});
+        w.AddDeleted({"x"});
+        w.Add({"a"});
+        w.AddDeleted({"y"});
+        w.Add({"b"});
+        w.Add({"c"});
+        w.AddDeleted({"z"});
+    }
+    HostTable table = Open(dir.File("t"));
+    EXPECT_EQ(table.RecordCount(), 3);
+    EXPECT_EQ(Walk(table), L"abc");
+    table.MoveLast();
+    EXPECT_EQ(Text(table, "Tag"), L"c");
+    table.SetIndex("Tag");
+    EXPECT_EQ(Walk(table), L"abc");
+}
+
+TEST_F(HostTableTest, IndexOrdersByKeyKeepingEqualKeysInFileOrder)
+{
+    {
+        DbfWriter w(dir.File("items.dbf"), {{"Tag", FieldType::Character, 2},
+                                            {"CDokladu", FieldType::Numeric, 8},
+                                            {"Cislo", FieldType::Integer},
+                                            {"Kod", FieldType::Character, 3},
+                                            {"Cena", FieldType::Numeric, 8, 2}});
+        w.Add({"a", 3, 30, "B", Value::Currency(15000)});
+        w.Add({"b", 1, -5, "A", Value::Currency(-5000)});
+        w.Add({"c", 3, 30, "B", Value()});
+        w.Add({"d", 2, 7, "AB", Value::Currency(15000)});
+        w.AddDeleted({"x", 0, 0, "", Value()});
+        w.Add({"e", 1, 100, "A", Value::Currency(1000000)});
+        w.Add({"f", Value(), 7, "", Value::Currency(0)});
+    }
+    HostTable table = Open(dir.File("items"));
+    EXPECT_EQ(Walk(table), L"abcdef");
+    const struct {
+        const char* field;
+        const wchar_t* order;
+    } cases[] = {
+        {"CDokladu", L"fbedac"},  // a blank number sorts first
+        {"Cislo", L"bdface"},
+        {"Kod", L"fbedac"},       // blanks pad the text: "A  " < "AB " < "B  "
+        {"Cena", L"cbfade"},
+    };
+    for (const auto& c : cases) {
+        table.SetIndex(c.field);
+        EXPECT_EQ(Walk(table), c.order) << c.field;
+    }
+    const HostError error = Raised([&] { table.SetIndex("NoSuch"); });
+    EXPECT_EQ(error.Result(), kNoField);
+    EXPECT_NE(Description(error).find(L"NoSuch"), std::wstring::npos);
+    EXPECT_EQ(error.Text(), "IDispatch error #3");
+}
+
+TEST_F(HostTableTest, SeekFindsTheFirstRecordOfTheKeyOrKeepsThePosition)
+{
+    {
+        DbfWriter w(dir.File("SkSezZas.dbf"), {{"Cislo", FieldType::Numeric, 6}, {"Tag", FieldType::Character, 2},
+                                               {"Pozn", FieldType::Character, 30}});
+        w.Add({30, "a", "třetí"});
+        w.Add({20, "b", "druhá"});
+        w.Add({10, "c", "první"});
+        w.Add({20, "d", "druhá bis"});
+        w.AddDeleted({25, "x", "smazaná"});
+    }
+    HostTable table = Open(dir.File("SkSezZas"));
+    table.SetIndex("Cislo");
+    table.MoveFirst();
+    EXPECT_EQ(table.Seek(20), kMon2kSeekFound);
+    EXPECT_EQ(Text(table, "Tag"), L"b");
+    EXPECT_EQ(Text(table, "Pozn"), L"druhá");
+    table.MoveNext();
+    EXPECT_EQ(Text(table, "Tag"), L"d");
+    for (long missing : {25L, 0L, 31L, -20L}) {
+        EXPECT_NE(table.Seek(missing), kMon2kSeekFound) << missing;
+        EXPECT_EQ(Text(table, "Tag"), L"d") << missing;
+    }
+    EXPECT_EQ(table.Seek(30), kMon2kSeekFound);
+    EXPECT_EQ(Text(table, "Tag"), L"a");
+    EXPECT_EQ(table.Seek(10), kMon2kSeekFound);
+    EXPECT_EQ(Text(table, "Tag"), L"c");
+}
+
+TEST_F(HostTableTest, MovingOffEitherEndLeavesNoCurrentRecord)
+{
+    {
+        DbfWriter w(dir.File("t.dbf"), {{"Tag", FieldType::Character, 2}});
+        w.Add({"a"});
+        w.Add({"b"});
+    }
+    HostTable table = Open(dir.File("t"));
+    auto expectNoRecord = [&](const char* where) {
+        const HostError error = Raised([&] { table.FieldValue("Tag"); });
+        EXPECT_EQ(error.Result(), kNoRecord) << where;
+        EXPECT_TRUE(error.ErrorInfo()) << where;
+        EXPECT_FALSE(Description(error).empty()) << where;
+        EXPECT_EQ(error.Text(), "IDispatch error #2") << where;
+    };
+    table.MoveFirst();
+    table.MovePrev();
+    expectNoRecord("before the first");
+    table.MovePrev();
+    expectNoRecord("still before the first");
+    table.MoveNext();
+    EXPECT_EQ(Text(table, "Tag"), L"a");
+    table.MoveLast();
+    EXPECT_EQ(Text(table, "Tag"), L"b");
+    table.MoveNext();
+    expectNoRecord("after the last");
+    table.MoveNext();
+    expectNoRecord("still after the last");
+    table.MovePrev();
+    EXPECT_EQ(Text(table, "Tag"), L"b");
+}
+
+TEST_F(HostTableTest, EmptyTableHasNoCurrentRecord)
+{
+    { DbfWriter w(dir.File("empty.dbf"), {{"Tag", FieldType::Character, 2}}); }
+    HostTable table = Open(dir.File("empty"));
+    EXPECT_EQ(table.RecordCount(), 0);
+    table.SetIndex("Tag");
+    table.MoveFirst();
+    EXPECT_EQ(Raised([&] { table.FieldValue("Tag"); }).Result(), kNoRecord);
+    EXPECT_NE(table.Seek(1), kMon2kSeekFound);
+}
+
+TEST_F(HostTableTest, EveryOperationOnAClosedTableFailsNamingThePath)
+{
+    {
+        DbfWriter w(dir.File("t.dbf"), {{"Tag", FieldType::Character, 2}});
+        w.Add({"a"});
+    }
+    const std::vector<std::pair<const char*, std::function<void(HostTable&)>>> operations = {
+        {"CloseTable", [](HostTable& t) { t.CloseTable(); }},
+        {"RecordCount", [](HostTable& t) { t.RecordCount(); }},
+        {"MoveFirst", [](HostTable& t) { t.MoveFirst(); }},
+        {"MoveLast", [](HostTable& t) { t.MoveLast(); }},
+        {"MovePrev", [](HostTable& t) { t.MovePrev(); }},
+        {"MoveNext", [](HostTable& t) { t.MoveNext(); }},
+        {"FieldValue", [](HostTable& t) { t.FieldValue("Tag"); }},
+        {"Seek", [](HostTable& t) { t.Seek(1); }},
+        {"SetIndex", [](HostTable& t) { t.SetIndex("Tag"); }},
+    };
+    const std::string closedPath = dir.File("t");
+    const std::string missingPath = dir.File("Chybí");
+    for (const auto& [name, call] : operations) {
+        HostTable closed = Open(closedPath);
+        closed.CloseTable();
+        HostTable missing = CreateHostTable();
+        ASSERT_NE(missing.OpenTable(missingPath), 0);
+        HostTable never = CreateHostTable();
+        for (auto* table : {&closed, &missing, &never}) {
+            const HostError error = Raised([&] { call(*table); });
+            EXPECT_EQ(error.Result(), kNotOpen) << name;
+            EXPECT_EQ(error.Text(), "IDispatch error #1") << name;
+            ASSERT_TRUE(error.ErrorInfo()) << name;
+        }
+        EXPECT_NE(Description(Raised([&] { call(closed); })).find(L"\\t"), std::wstring::npos) << name;
+        EXPECT_NE(Description(Raised([&] { call(missing); })).find(L"\\Chybí"), std::wstring::npos) << name;
+    }
+}
+
+TEST_F(HostTableTest, OpenTableReportsMissingAndForeignFiles)
+{
+    {
+        DbfWriter w(dir.File("good.dbf"), {{"Tag", FieldType::Character, 2}, {"Cislo", FieldType::Integer}});
+        w.Add({"a", 1});
+        w.Add({"b", 2});
+        w.Add({"c", 3});
+    }
+    const std::string good = ReadBytes(dir.File("good.dbf"));
+    auto withByte = [&](size_t at, char value) {
+        std::string bytes = good;
+        bytes[at] = value;
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+    } foreign[] = {
+        {"text", "Toto není tabulka, jen obyčejný text.\r\n"},
+        {"empty", ""},
+        {"header only", good.substr(0, 20)},
+        {"cut in the last record", good.substr(0, good.size() - 3)},
+        {"cut after the header", good.substr(0, 32 + 64 + 1 + 263)},
+        {"bad version", withByte(0, 0x07)},
+        {"header longer than the file", withByte(9, 0x7F)},
+        {"integer field of five bytes", withByte(32 + 32 + 16, 5)},
+        {"field of length zero", withByte(32 + 16, 0)},
+        {"record shorter than its fields", withByte(10, 3)},
+    };
+    HostTable table = CreateHostTable();
+    EXPECT_NE(table.OpenTable(dir.File("nothere")), 0);
+    EXPECT_NE(table.OpenTable(dir.Path() + "\\nosuchfolder\\SkSezDok"), 0);
+    for (const auto& f : foreign) {
+        WriteBytes(dir.File("bad.dbf"), f.bytes);
+        EXPECT_NE(table.OpenTable(dir.File("bad")), 0) << f.name;
+        EXPECT_EQ(Raised([&] { table.RecordCount(); }).Result(), kNotOpen) << f.name;
+    }
+    // Without its end mark the table is still whole.
+    WriteBytes(dir.File("bad.dbf"), good.substr(0, good.size() - 1));
+    EXPECT_EQ(table.OpenTable(dir.File("bad")), 0);
+    EXPECT_EQ(table.RecordCount(), 3);
+}
+
+TEST_F(HostTableTest, DamagedFilesNeverCrashTheReader)
+{
+    {
+        DbfWriter w(dir.File("good.dbf"), {{"Tag", FieldType::Character, 3}, {"Cislo", FieldType::Numeric, 5, 2},
+                                           {"Kdy", FieldType::Date}, {"Ano", FieldType::Logical}});
+        w.Add({"a", 1, Value::Date(2020, 1, 2), true});
+        w.Add({"b", 2, Value::Date(2021, 3, 4), false});
+    }
+    const std::string good = ReadBytes(dir.File("good.dbf"));
+    HostTable table = CreateHostTable();
+    auto readAll = [&] {
+        // Any outcome is fine as long as it is a result or a HostError.
+        try {
+            for (const char* index : {"Tag", "Cislo", "Kdy", "Ano"}) {
+                table.SetIndex(index);
+                table.MoveFirst();
+                for (long n = table.RecordCount(); n > 0; --n) {
+                    for (const char* field : {"Tag", "Cislo", "Kdy", "Ano"}) {
+                        try {
+                            table.FieldValue(field);
+                        } catch (const HostError&) {
+                        }
+                    }
+                    table.MoveNext();
+                }
+                table.Seek(1);
+            }
+        } catch (const HostError&) {
+        }
+    };
+    for (size_t length = 0; length < good.size(); ++length) {
+        WriteBytes(dir.File("cut.dbf"), good.substr(0, length));
+        if (table.OpenTable(dir.File("cut")) == 0) {
+            readAll();
+            table.CloseTable();
+        }
+    }
+    for (size_t at = 0; at < good.size(); ++at) {
+        for (char value : {'\xFF', '\0', '*', 'Z'}) {
+            std::string bytes = good;
+            bytes[at] = value;
+            WriteBytes(dir.File("flip.dbf"), bytes);
+            if (table.OpenTable(dir.File("flip")) == 0) {
+                readAll();
+                table.CloseTable();
+            }
+        }
+    }
+}
+
+TEST_F(HostTableTest, UnreadableValuesFailWithAnErrorObject)
+{
+    {
+        DbfWriter w(dir.File("t.dbf"), {{"Cislo", FieldType::Numeric, 6, 2}, {"Kdy", FieldType::Date},
+                                        {"Ano", FieldType::Logical}});
+        w.Add({"12a", "20241340", "X"});
+        w.Add({"1.2.3", "2023023 ", "T"});
+        w.Add({"-", "20230229", "F"});
+    }
+    HostTable table = Open(dir.File("t"));
+    for (int r = 0; r < 3; ++r) {
+        for (const char* field : {"Cislo", "Kdy", "Ano"}) {
+            if (r > 0 && std::string(field) == "Ano")
+                continue;
+            const HostError error = Raised([&] { table.FieldValue(field); });
+            EXPECT_EQ(error.Result(), kBadValue) << r << field;
+            EXPECT_NE(Description(error).find(std::wstring(field, field + std::strlen(field))), std::wstring::npos);
+        }
+        table.MoveNext();
+    }
+}
+
+TEST_F(HostTableTest, OpenTableDoesNotLockOutWriters)
+{
+    {
+        DbfWriter w(dir.File("SkSezDok.dbf"), {{"Tag", FieldType::Character, 2}});
+        w.Add({"a"});
+    }
+    HostTable table = Open(dir.File("SkSezDok"));
+    HostTable second = Open(dir.File("SkSezDok"));
+    EXPECT_EQ(Text(table, "Tag"), L"a");
+    // The host writes its tables while Quillet reads them.
+    FileHandle writer(CreateFileA(dir.File("SkSezDok.dbf").c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(writer) << GetLastError();
+    const std::string bytes = ReadBytes(dir.File("SkSezDok.dbf"));
+    const LONG recordAt = static_cast<LONG>(bytes.size() - 1 - 3);
+    ASSERT_EQ(bytes.substr(recordAt, 3), " a ");
+    SetFilePointer(writer.Get(), recordAt + 1, nullptr, FILE_BEGIN);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(writer.Get(), "b", 1, &written, nullptr));
+    EXPECT_EQ(written, 1u);
+    writer.Reset();
+    EXPECT_EQ(ReadBytes(dir.File("SkSezDok.dbf")).substr(recordAt, 3), " b ");
+}
+
+TEST_F(HostTableTest, ReservedSlotsAndDispatchAnswerWithoutHarm)
+{
+    {
+        DbfWriter w(dir.File("t.dbf"), {{"Tag", FieldType::Character, 2}});
+        w.Add({"a"});
+    }
+    HostTable table = Open(dir.File("t"));
+    IMon2kDbeTable* raw = table.Get();
+    UINT count = 99;
+    EXPECT_EQ(raw->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(raw->Reserved7(), E_NOTIMPL);
+    EXPECT_EQ(raw->Reserved23(), E_NOTIMPL);
+    EXPECT_EQ(raw->Reserved39(), E_NOTIMPL);
+    ComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(raw->QueryInterface(IID_ISupportErrorInfo, support.PutVoid()), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IMon2kDbeTable), S_OK);
+    EXPECT_EQ(Text(table, "Tag"), L"a");
+}
+
+}  // namespace

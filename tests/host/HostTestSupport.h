@@ -1,0 +1,41 @@
+// Shared pieces of the host tests: a scratch folder of tables, and reading a HostError's
+// error object.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "host/HostTable.h"
+
+// A fresh folder in the temp directory, removed with its files at scope end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// The description of the error object the failure carried; empty when there was none.
+std::wstring Description(const HostError& error);
+
+// Runs call, which must raise HostError; returns it.
+template <class Call>
+HostError Raised(Call call)
+{
+    try {
+        call();
+    } catch (const HostError& error) {
+        return error;
+    }
+    throw std::runtime_error("no HostError raised");
+}
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);

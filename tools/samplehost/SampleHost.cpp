@@ -488,8 +488,10 @@ void WriteHost(const Options& options)
     WriteStockCards(options, agendaFolder, summary);
     DocumentWriter(options, yearFolder, summary).Run();
 
-    std::printf("Setup.ini:    %s\n", OnRoot(options, setupIni).c_str());
-    std::printf("MonS3.ini:    %s\n", OnRoot(options, localPath + "\\MonS3.ini").c_str());
+    // Paths as the INI files name them; the files themselves lie under the root.
+    std::printf("root:         %s stands for %s\n", options.root.c_str(), options.drive.c_str());
+    std::printf("Setup.ini:    %s\n", setupIni.c_str());
+    std::printf("MonS3.ini:    %s\n", (localPath + "\\MonS3.ini").c_str());
     std::printf("agenda:       %s\\ (SkSezZas: %lld cards, %lld numbers without a card)\n", agendaDir.c_str(),
                 summary.cardsWritten, summary.cardsMissing);
     std::printf("year:         %s\\ (SkSezDok, SkSezPol)\n", yearDir.c_str());

@@ -1,0 +1,132 @@
+// The opening, party block, note line and footer of both printed documents.
+#include "documents/DocumentBlocks.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "documents/Documents.h"
+#include "documents/FieldValues.h"
+#include "framework/MessageBox.h"
+#include "printer/AmountFormat.h"
+
+std::string CurrentDocNumber;
+
+std::string FormatText(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text;
+    if (length > 0) {
+        text.resize(static_cast<size_t>(length) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(static_cast<size_t>(length));
+    }
+    va_end(again);
+    return text;
+}
+
+bool OpenDocumentPrinter(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
+                         CPrinterEpson::PageCallbackFn title, const char* errorText)
+{
+    CurrentDocNumber = FieldString(document, "CisloDokla");
+    printer.SetPageCallback(title);
+    if (printer.Open(config.Port.c_str()))
+        return true;
+    ShowMessageBox(errorText, MB_OK | MB_ICONERROR);
+    return false;
+}
+
+std::vector<std::string> RegistrationPieces(const std::string& text)
+{
+    std::vector<std::string> pieces;
+    const size_t length = text.size();
+    size_t start = 0;
+    do {
+        const size_t window = pieces.empty() ? 31 : 40;
+        size_t count = 0;
+        if (start + window >= length) {
+            count = length - start;
+        } else {
+            // The space found stays for the next piece, which then begins with it.
+            for (size_t at = start + window; at > start; --at) {
+                if (text[at] == ' ') {
+                    count = at - start;
+                    break;
+                }
+            }
+            // A run without a space fills the window and goes on in the next piece.
+            if (count == 0)
+                count = window;
+        }
+        pieces.push_back(text.substr(start, count));
+        start += count;
+    } while (start < length);
+    return pieces;
+}
+
+void PrintRule(CPrinterEpson& printer)
+{
+    printer.PrintLine(std::string(printer.LineWidth, '-'));
+}
+
+void PrintPartyBlock(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
+                     const char* sellerHeading, const char* buyerHeading, bool withRecipient)
+{
+    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x18));
+    printer.PrintLine(FormatText("%-40.40s%-40.40s", sellerHeading, buyerHeading));
+    printer.SetMode(static_cast<unsigned char>((printer.Mode & 0xF7) | 0x10));
+
+    std::string buyer = FieldText(document, "O_NazevOb");
+    printer.PrintLine(FormatText("%-40.40s%-40.40s", config.Nazev.c_str(), buyer.c_str()));
+    buyer = FieldText(document, "O_UliceOb");
+    printer.PrintLine(FormatText("%-40.40s%-40.40s", config.Ulice.c_str(), buyer.c_str()));
+    std::string buyerPostcode = FieldText(document, "O_PscOb");
+    std::string buyerTown = FieldText(document, "O_MestoOb");
+    std::string seller = FormatText("%s %s", config.PSC.c_str(), config.Mesto.c_str());
+    buyer = FormatText("%s %s", buyerPostcode.c_str(), buyerTown.c_str());
+    printer.PrintLine(FormatText("%-40.40s%-40.40s", seller.c_str(), buyer.c_str()));
+    printer.PrintLine(FormatText("Tel: %-35.35s", config.Tel.c_str()));
+    printer.PrintLine(FormatText("Fax: %-35.35s", config.Fax.c_str()));
+    buyer = FieldText(document, "A_ICO");
+    printer.PrintLine(FormatText("IČO: %-35.35sIČO: %-35.35s", config.ICO.c_str(), buyer.c_str()));
+    buyer = FieldText(document, "A_DIC");
+    printer.PrintLine(FormatText("DIČ: %-35.35sDIČ: %-35.35s", config.DIC.c_str(), buyer.c_str()));
+    if (withRecipient) {
+        std::string recipient = FieldText(document, "K_Jmeno");
+        printer.PrintLine(FormatText("Příjemce: %-30.30s", recipient.c_str()));
+    }
+
+    std::vector<std::string> pieces = RegistrationPieces(config.RegCislo);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i == 0)
+            printer.PrintLine(FormatText("Reg. č.: %-.31s", pieces[i].c_str()));
+        else
+            printer.PrintLine(FormatText("%-.40s", pieces[i].c_str()));
+    }
+    PrintRule(printer);
+}
+
+void PrintNoteLine(CPrinterEpson& printer, AgendaConfig& config, HostTable& items)
+{
+    long card = FieldInteger(items, "CKmenKarty");
+    std::string note = config.StockCardNote(card);
+    printer.PrintLine(FormatText("   %s", note.c_str()));
+}
+
+void PrintFooter(CPrinterEpson& printer, HostTable& document)
+{
+    printer.NewLines(2);
+    std::string who = FieldString(document, "Vystavil");
+    if (!who.empty())
+        who += ", ";
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    DateValue today;
+    SystemTimeToVariantTime(&now, &today.date);
+    printer.PrintLine(FormatText("Vytiskl (a): %s%s", who.c_str(), FormatDate(today).c_str()));
+    printer.Close();
+}

@@ -1,0 +1,66 @@
+// Taking host field values: the component hands every field over as an OLE variant.
+#include "documents/FieldValues.h"
+
+std::string AnsiFromBstr(BSTR text)
+{
+    int length = text ? static_cast<int>(SysStringLen(text)) : 0;
+    if (length == 0)
+        return {};
+    int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        throw HostError(E_OUTOFMEMORY);
+    std::string result(static_cast<size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), size, nullptr, nullptr) != size)
+        throw HostError(E_OUTOFMEMORY);
+    return result;
+}
+
+std::string FieldText(HostTable& table, const char* name)
+{
+    OleVariant value = table.FieldValue(name);
+    return VariantToText(value.Get());
+}
+
+std::string FieldString(HostTable& table, const char* name)
+{
+    OleVariant value = table.FieldValue(name);
+    // The string slot of a variant of any other type is no string at all; reading it as
+    // one would follow whatever bits a number or a null left there.
+    if (value.Get().vt != VT_BSTR)
+        return {};
+    return AnsiFromBstr(value.Get().bstrVal);
+}
+
+long FieldInteger(HostTable& table, const char* name)
+{
+    OleVariant value = table.FieldValue(name);
+    const VARIANT& v = value.Get();
+    switch (v.vt) {
+    case VT_I4:
+        return v.lVal;
+    case VT_INT:
+        return v.intVal;
+    case VT_I2:
+        return v.iVal;
+    case VT_UI2:
+        return v.uiVal;
+    case VT_I1:
+        return v.cVal;
+    case VT_UI1:
+        return v.bVal;
+    default:
+        return 0;
+    }
+}
+
+Amount FieldAmount(HostTable& table, const char* name)
+{
+    OleVariant value = table.FieldValue(name);
+    VARIANT& v = value.Get();
+    if (v.vt == VT_CY)
+        return Amount::FromCurrency(v.cyVal);
+    OleVariant converted;
+    if (SUCCEEDED(VariantChangeType(converted.Put(), &v, 0, VT_CY)))
+        return Amount::FromCurrency(converted.Get().cyVal);
+    return {0, ValueStatus::Invalid};
+}

@@ -1,0 +1,127 @@
+// The cash tax document: title, parties, dates, the items with unit price, rate and line
+// amounts, the agreement sentence, the VAT recapitulation from the header and the total.
+#include "config/AgendaConfig.h"
+#include "documents/AmountArithmetic.h"
+#include "documents/DocumentBlocks.h"
+#include "documents/Documents.h"
+#include "documents/FieldValues.h"
+#include "documents/ItemScan.h"
+
+namespace {
+
+// 137 characters: each heading word stands over its column.
+const char kItemHeading[] =
+    "Označení dodávky                        Katalogové označení            Počet M.J.      M.J.   "
+    "Cena/M.J.     DPH %     bez DPH       s DPH";
+
+const char kRecapRule[] = "------------------------------------------------------------------";
+
+// Every amount of this document is printed to hundredths, halves away from zero.
+std::string Money(const Amount& amount)
+{
+    return FormatMoney(amount, 100, 'M');
+}
+
+void PrintItemRow(CPrinterEpson& printer, AgendaConfig& config, HostTable& items)
+{
+    Amount quantity = FieldAmount(items, "PocetMJ");
+    Amount price = FieldAmount(items, "Cena");
+    Amount rate = FieldAmount(items, "DPH");
+    Amount net = MultiplyAmounts(quantity, price);
+    Amount factor = AddAmounts(DivideAmount(rate, 100), OneAmount());
+    Amount gross = MultiplyAmounts(factor, net);
+    std::string unit = FieldText(items, "MJ");
+    std::string catalogue = FieldText(items, "Katalog");
+    std::string name = FieldText(items, "Nazev");
+    printer.PrintLine(FormatText("%-40.40s%-29.29s%12.12s%10.10s%12.12s%10.10s%12.12s%12.12s", name.c_str(),
+                                 catalogue.c_str(), Money(quantity).c_str(), unit.c_str(),
+                                 Money(price).c_str(), Money(rate).c_str(), Money(net).c_str(),
+                                 Money(gross).c_str()));
+    PrintNoteLine(printer, config, items);
+}
+
+struct RecapTotals {
+    Amount bases = ZeroAmount();
+    Amount vat = ZeroAmount();
+    Amount including = ZeroAmount();
+};
+
+void PrintRecapRow(CPrinterEpson& printer, const char* format, const Amount& base, const Amount& vat,
+                   RecapTotals& totals)
+{
+    Amount including = AddAmounts(base, vat);
+    totals.bases = AddAmounts(totals.bases, base);
+    totals.vat = AddAmounts(totals.vat, vat);
+    totals.including = AddAmounts(totals.including, including);
+    printer.PrintRight(FormatText(format, Money(base).c_str(), Money(vat).c_str(), Money(including).c_str()));
+}
+
+}  // namespace
+
+void PrintTaxDocumentTitle(CPrinterEpson& printer, int /*page*/)
+{
+    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x20));
+    printer.PrintLine(FormatText("DAŇOVÝ DOKLAD - za hotové%15.15s", CurrentDocNumber.c_str()));
+    printer.SetMode(static_cast<unsigned char>(printer.Mode & 0xDF));
+    PrintRule(printer);
+}
+
+DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table)
+{
+    CPrinterEpson printer(5, 6);
+    if (!OpenDocumentPrinter(printer, config, table, PrintTaxDocumentTitle,
+                             "Nastala chyba při tisku daňového dokladu!"))
+        return DocumentOutcome::PortNotOpened;
+
+    PrintPartyBlock(printer, config, table, "Dodavatel:", "Odběratel:", false);
+    // The date of taxable supply is the issue date; the field is read once for each.
+    std::string issued = FieldText(table, "Datum ");
+    std::string supplied = FieldText(table, "Datum ");
+    printer.PrintLine(
+        FormatText("Datum vystavení: %s Datum zdanitelného plnění: %s", issued.c_str(), supplied.c_str()));
+    PrintRule(printer);
+    printer.NewLines(1);
+
+    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x04));
+    printer.PrintLine(kItemHeading);
+    PrintRule(printer);
+    ScanItems(config, table, [&](HostTable& items) { PrintItemRow(printer, config, items); });
+    PrintRule(printer);
+    printer.PrintLine("Smluvní strany se dohodly: daňový doklad slouží zároveň jako dodací list");
+    printer.SetMode(static_cast<unsigned char>(printer.Mode & 0xFB));
+    printer.NewLines(1);
+
+    std::string discount = Money(FieldAmount(table, "Sleva"));
+    printer.PrintText(FormatText("Sleva %% %s", discount.c_str()));
+    printer.PrintRight("Základ    Výše DPH  Včetně DPH");
+    printer.PrintRight(kRecapRule);
+
+    // The bases and VAT come from the header, not from the items; the rows go by
+    // position, whatever the rates of the items were.
+    RecapTotals totals;
+    Amount base = FieldAmount(table, "Zaklad0");
+    PrintRecapRow(printer, "Nulová sazba DPH              %12s%12s%12s", base, ZeroAmount(), totals);
+    base = FieldAmount(table, "Zaklad5");
+    Amount vat = FieldAmount(table, "DPH5");
+    PrintRecapRow(printer, "Snížená sazba DPH %%   5%%      %12s%12s%12s", base, vat, totals);
+    base = FieldAmount(table, "Zaklad22");
+    vat = FieldAmount(table, "DPH22");
+    PrintRecapRow(printer, "Základní sazba DPH %% 22%%      %12s%12s%12s", base, vat, totals);
+    printer.PrintRight(kRecapRule);
+    printer.PrintRight(FormatText("Celkem                        %12s%12s%12s", Money(totals.bases).c_str(),
+                                  Money(totals.vat).c_str(), Money(totals.including).c_str()));
+    printer.NewLines(1);
+
+    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x18));
+    std::string total = Money(FieldAmount(table, "Celkem"));
+    printer.PrintRight(FormatText("Cena celkem s DPH:                                    %12s", total.c_str()));
+    printer.SetMode(static_cast<unsigned char>((printer.Mode & 0xF7) | 0x10));
+
+    PrintFooter(printer, table);
+    return DocumentOutcome::Printed;
+}
+
+void AgendaConfig::PrintTaxDocument(HostTable& table)
+{
+    PrintTaxDocumentPage(*this, table);
+}

@@ -51,6 +51,13 @@ private:
         auto* self = static_cast<Driven*>(GetPropA(hwnd, kProp));
         if (!self || self->steps_.empty())
             return;
+        // The dialog manager shows a dialog once its queue is first empty; the first
+        // step waits for that (a while at most, for dialogs that stay hidden).
+        if (!self->started_ && !IsWindowVisible(hwnd) && self->waited_++ < 200) {
+            SetTimer(hwnd, kStepTimer, 10, &Driven::RunStep);
+            return;
+        }
+        self->started_ = true;
         Step step = std::move(self->steps_.front());
         self->steps_.pop_front();
         step(hwnd);
@@ -68,6 +75,8 @@ private:
     static constexpr UINT_PTR kStepTimer = 0x7E56;
     static constexpr UINT_PTR kWatchdogTimer = 0x7E57;
     std::deque<Step> steps_;
+    bool started_ = false;
+    int waited_ = 0;
 };
 
 // Presses a push button, check box or radio button as a click would.

@@ -1,0 +1,327 @@
+// The program's resources as Windows reads them: every dialog template control by
+// control (class, text, position, id, style), the tray menu, the pictures, the version
+// block and the manifest.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+
+namespace {
+
+struct Control {
+    std::string kind;  // the window class
+    std::string text;  // code page 1250; "#n" for a resource ordinal
+    int x, y, cx, cy;
+    int id;
+    DWORD style;
+};
+
+struct Template {
+    DWORD style = 0, exStyle = 0;
+    int x = 0, y = 0, cx = 0, cy = 0;
+    std::string caption, font;
+    int pointSize = 0;
+    std::vector<Control> controls;
+};
+
+class Reader {
+public:
+    explicit Reader(const BYTE* p) : p_(p) {}
+    WORD Word() { WORD w; memcpy(&w, p_, 2); p_ += 2; return w; }
+    DWORD Dword() { DWORD d; memcpy(&d, p_, 4); p_ += 4; return d; }
+    short Short() { return static_cast<short>(Word()); }
+    void Align() { while (reinterpret_cast<uintptr_t>(p_) % 4) ++p_; }
+    void Skip(size_t n) { p_ += n; }
+    // A string or an ordinal (0xFFFF followed by the number).
+    std::string SzOrOrd()
+    {
+        WORD first = Word();
+        if (first == 0xFFFF)
+            return "#" + std::to_string(Word());
+        std::wstring wide;
+        for (WORD c = first; c; c = Word())
+            wide += static_cast<wchar_t>(c);
+        if (wide.empty())
+            return {};
+        char text[512] = {};
+        WideCharToMultiByte(1250, 0, wide.c_str(), -1, text, sizeof text, nullptr, nullptr);
+        return text;
+    }
+
+private:
+    const BYTE* p_;
+};
+
+// Class names compare without case (the resource compiler writes some in capitals).
+std::string ClassName(std::string ordinalOrName)
+{
+    if (ordinalOrName == "#128") return "BUTTON";
+    if (ordinalOrName == "#129") return "EDIT";
+    if (ordinalOrName == "#130") return "STATIC";
+    CharUpperA(&ordinalOrName[0]);
+    return ordinalOrName;
+}
+
+Template LoadTemplate(int id)
+{
+    Template t;
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));  // RT_DIALOG
+    if (!found)
+        return t;
+    Reader r(static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found))));
+    EXPECT_EQ(1, r.Word());
+    EXPECT_EQ(0xFFFF, r.Word());  // DLGTEMPLATEEX
+    r.Dword();
+    t.exStyle = r.Dword();
+    t.style = r.Dword();
+    const int count = r.Word();
+    t.x = r.Short(); t.y = r.Short(); t.cx = r.Short(); t.cy = r.Short();
+    r.SzOrOrd();  // menu
+    r.SzOrOrd();  // class
+    t.caption = r.SzOrOrd();
+    if (t.style & DS_SETFONT) {
+        t.pointSize = r.Word();
+        r.Word();
+        r.Skip(2);
+        t.font = r.SzOrOrd();
+    }
+    for (int i = 0; i < count; ++i) {
+        r.Align();
+        Control c{};
+        r.Dword();
+        r.Dword();
+        c.style = r.Dword();
+        c.x = r.Short(); c.y = r.Short(); c.cx = r.Short(); c.cy = r.Short();
+        c.id = static_cast<int>(r.Dword());
+        c.kind = ClassName(r.SzOrOrd());
+        c.text = r.SzOrOrd();
+        r.Skip(r.Word());
+        t.controls.push_back(c);
+    }
+    return t;
+}
+
+// What a control must be: its class, text, place and id, and the style bits named in
+// mask that must be exactly as in style.
+struct Expected {
+    const char* kind;
+    const char* text;
+    int x, y, cx, cy;
+    int id;
+    DWORD mask, style;
+};
+
+constexpr DWORD kButtonType = 0x0F;
+constexpr DWORD kStaticType = 0x1F;
+constexpr DWORD kEditBits = ES_AUTOHSCROLL | ES_MULTILINE | WS_BORDER | WS_TABSTOP;
+constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+constexpr DWORD kLabelBits = kStaticType | SS_CENTERIMAGE;
+
+void ExpectControls(int dialog, const std::vector<Expected>& expected)
+{
+    const Template t = LoadTemplate(dialog);
+    ASSERT_EQ(expected.size(), t.controls.size()) << "dialog " << dialog;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const Expected& e = expected[i];
+        const Control& c = t.controls[i];
+        SCOPED_TRACE("dialog " + std::to_string(dialog) + ", control " + std::to_string(i));
+        EXPECT_EQ(ClassName(e.kind), c.kind);
+        EXPECT_EQ(e.text, c.text);
+        EXPECT_EQ(e.x, c.x);
+        EXPECT_EQ(e.y, c.y);
+        EXPECT_EQ(e.cx, c.cx);
+        EXPECT_EQ(e.cy, c.cy);
+        EXPECT_EQ(e.id, c.id);
+        EXPECT_EQ(e.style, c.style & e.mask) << std::hex << c.style;
+        EXPECT_TRUE(c.style & WS_VISIBLE);
+    }
+}
+
+TEST(Resources, AboutBox)
+{
+    const Template t = LoadTemplate(IDD_ABOUTBOX);
+    EXPECT_EQ("O aplikaci Quillet", t.caption);
+    EXPECT_EQ("MS Sans Serif", t.font);
+    EXPECT_EQ(8, t.pointSize);
+    EXPECT_EQ(DWORD(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU),
+              t.style & (DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CHILD));
+    ExpectControls(IDD_ABOUTBOX, {
+        {"Static", "#128", 7, 7, 20, 20, -1, kStaticType, SS_ICON},
+        {"Static", "Quillet Verze 1.3", 40, 11, 87, 8, -1, kStaticType | SS_NOPREFIX, SS_LEFT | SS_NOPREFIX},
+        {"Button", "OK", 136, 7, 50, 14, IDOK, kButtonType, BS_DEFPUSHBUTTON},
+    });
+}
+
+TEST(Resources, SplashDialog)
+{
+    const Template t = LoadTemplate(IDD_TRAY_DIALOG);
+    EXPECT_EQ(220, t.cx);
+    EXPECT_EQ(68, t.cy);
+    EXPECT_EQ("MS Sans Serif", t.font);
+    EXPECT_EQ(8, t.pointSize);
+    EXPECT_EQ(DWORD(WS_POPUP | WS_VISIBLE),
+              t.style & (WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | DS_MODALFRAME));
+    EXPECT_EQ(DWORD(WS_EX_APPWINDOW), t.exStyle & WS_EX_APPWINDOW);
+    ExpectControls(IDD_TRAY_DIALOG, {
+        {"Static", "#131", 0, 0, 224, 80, -1, kStaticType, SS_BITMAP},
+    });
+}
+
+TEST(Resources, DocumentPicker)
+{
+    const Template t = LoadTemplate(IDD_DOC_PICKER);
+    EXPECT_EQ("Vyberte dokument", t.caption);
+    EXPECT_EQ(230, t.cx);
+    EXPECT_EQ(169, t.cy);
+    EXPECT_EQ("MS Sans Serif", t.font);
+    const DWORD wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SYSMODAL | DS_SETFOREGROUND | DS_CENTER;
+    EXPECT_EQ(wanted, t.style & wanted);
+    const DWORD list = LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER;
+    ExpectControls(IDD_DOC_PICKER, {
+        {"Button", "Tisk", 152, 148, 71, 15, IDOK, kButtonType, BS_DEFPUSHBUTTON},
+        {"SysListView32", "", 7, 30, 216, 115, IDC_DOC_LIST, list,
+         LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER},
+        {"Button", "Prodejky", 152, 16, 43, 10, IDC_PRODEJKY, kButtonType, BS_AUTORADIOBUTTON},
+        {"Button", "Dodací listy", 152, 5, 58, 10, IDC_DODACI_LISTY, kButtonType | WS_GROUP, BS_AUTORADIOBUTTON},
+        {"Button", "Zobraz posledních 50", 7, 150, 85, 10, IDC_LAST_50, kButtonType, BS_AUTOCHECKBOX},
+    });
+}
+
+TEST(Resources, SettingsDialogInTabOrder)
+{
+    const Template t = LoadTemplate(IDD_AGENDA_SETTINGS);
+    EXPECT_EQ("Nastaveni agendy", t.caption);
+    EXPECT_EQ(214, t.cx);
+    EXPECT_EQ(183, t.cy);
+    EXPECT_EQ("MS Sans Serif", t.font);
+    EXPECT_EQ(8, t.pointSize);
+    const DWORD right = SS_RIGHT | SS_CENTERIMAGE, left = SS_LEFT | SS_CENTERIMAGE;
+    ExpectControls(IDD_AGENDA_SETTINGS, {
+        {"Edit", "", 56, 7, 151, 14, IDC_NAZEV, kEditBits, kEdit},
+        {"Edit", "", 56, 21, 151, 14, IDC_ULICE, kEditBits, kEdit},
+        {"Edit", "", 56, 35, 103, 14, IDC_MESTO, kEditBits, kEdit},
+        {"Edit", "", 160, 35, 47, 14, IDC_PSC, kEditBits, kEdit},
+        {"Edit", "", 56, 49, 151, 14, IDC_TEL, kEditBits, kEdit},
+        {"Edit", "", 56, 63, 151, 14, IDC_FAX, kEditBits, kEdit},
+        {"Edit", "", 56, 77, 151, 14, IDC_ICO, kEditBits, kEdit},
+        {"Edit", "", 56, 91, 151, 14, IDC_DIC, kEditBits, kEdit},
+        {"Edit", "", 56, 105, 151, 14, IDC_REGCISLO, kEditBits, kEdit},
+        {"Button", "OK", 157, 162, 50, 14, IDOK, kButtonType, BS_DEFPUSHBUTTON},
+        {"Button", "Cancel", 106, 162, 50, 14, IDCANCEL, kButtonType, BS_PUSHBUTTON},
+        {"Static", "Název firmy:", 7, 7, 43, 14, -1, kLabelBits, right},
+        {"Static", "Ulice:", 7, 21, 43, 14, -1, kLabelBits, right},
+        {"Static", "Město, PSČ", 7, 35, 43, 14, -1, kLabelBits, right},
+        {"Static", "Telefon:", 7, 49, 43, 14, -1, kLabelBits, right},
+        {"Static", "Fax:", 7, 63, 43, 14, -1, kLabelBits, right},
+        {"Static", "IČO:", 7, 77, 43, 14, -1, kLabelBits, right},
+        {"Static", "DIČ:", 7, 91, 43, 14, -1, kLabelBits, right},
+        {"Static", "Reg. číslo:", 7, 105, 43, 14, -1, kLabelBits, right},
+        {"Edit", "", 56, 135, 42, 14, IDC_PORT, kEditBits, kEdit},
+        {"Static", "LPT port:", 7, 135, 43, 14, -1, kLabelBits, right},
+        {"Static", "(např. LPT1: nebo LPT2:]", 99, 135, 108, 14, -1, kLabelBits, left},
+    });
+}
+
+TEST(Resources, TrayMenu)
+{
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    ASSERT_NE(nullptr, menu);
+    HMENU popup = GetSubMenu(menu, 0);
+    ASSERT_NE(nullptr, popup);
+    const struct { UINT id; const char* text; } items[] = {
+        {ID_APP_ABOUT, "O &aplikaci..."}, {ID_SETTINGS, "Nastavení"}, {ID_APP_EXIT, "&Konec"}};
+    ASSERT_EQ(3, GetMenuItemCount(popup));
+    for (int i = 0; i < 3; ++i) {
+        char text[64] = {};
+        GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+        EXPECT_EQ(items[i].id, GetMenuItemID(popup, i));
+        EXPECT_EQ(std::string(items[i].text), text);
+    }
+    EXPECT_EQ(57664, ID_APP_ABOUT);
+    EXPECT_EQ(32772, ID_SETTINGS);
+    EXPECT_EQ(57665, ID_APP_EXIT);
+    DestroyMenu(menu);
+}
+
+TEST(Resources, PicturesHaveTheirSizesAndDepth)
+{
+    const struct { int id; LONG width, height; } bitmaps[] = {{IDB_SPLASH, 330, 111}, {IDB_LOGO, 189, 35}};
+    for (const auto& b : bitmaps) {
+        HBITMAP bitmap = static_cast<HBITMAP>(
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(b.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        ASSERT_NE(nullptr, bitmap) << b.id;
+        BITMAP info{};
+        GetObjectA(bitmap, sizeof info, &info);
+        EXPECT_EQ(b.width, info.bmWidth) << b.id;
+        EXPECT_EQ(b.height, info.bmHeight) << b.id;
+        EXPECT_EQ(24, info.bmBitsPixel) << b.id;
+        if (b.id == IDB_LOGO) {
+            // The corners are background: exactly the colour that is left out when drawn.
+            const BYTE* bits = static_cast<const BYTE*>(info.bmBits);
+            EXPECT_EQ(0x80, bits[0]);  // blue
+            EXPECT_EQ(0x80, bits[1]);  // green
+            EXPECT_EQ(0x00, bits[2]);  // red
+        }
+        DeleteObject(bitmap);
+    }
+    for (int id : {IDI_MAINFRAME, IDI_TRAY}) {
+        for (int size : {16, 32}) {
+            HICON icon = static_cast<HICON>(
+                LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+            EXPECT_NE(nullptr, icon) << id << " " << size;
+            DestroyIcon(icon);
+        }
+    }
+}
+
+TEST(Resources, VersionBlockIsCzechQuillet13)
+{
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(exe, &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> data(size);
+    ASSERT_TRUE(GetFileVersionInfoA(exe, 0, size, data.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(DWORD(MAKELONG(3, 1)), fixed->dwFileVersionMS);
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+    EXPECT_EQ(0x405, translation[0]);
+    EXPECT_EQ(1250, translation[1]);
+    char* text = nullptr;
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040504e2\\ProductName", reinterpret_cast<void**>(&text), &length));
+    EXPECT_EQ(std::string("Quillet"), text);
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040504e2\\ProductVersion", reinterpret_cast<void**>(&text), &length));
+    EXPECT_EQ(std::string("1.3"), text);
+}
+
+TEST(Resources, ManifestAsksForCommonControls6)
+{
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(nullptr, found);
+    const char* xml = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+    const std::string manifest(xml, SizeofResource(nullptr, found));
+    EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
+    EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
+    // And the process got them: the common controls it loaded are the side-by-side
+    // version 6 (Wine's DllGetVersion says 5 for both, so the file tells).
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&init);
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    ASSERT_NE(nullptr, comctl);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(comctl, path, MAX_PATH);
+    std::string lower(path);
+    CharLowerA(&lower[0]);
+    EXPECT_NE(std::string::npos, lower.find("common-controls_6595b64144ccf1df_6.")) << path;
+}
+
+}  // namespace

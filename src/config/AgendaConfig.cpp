@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string_view>
 #include <vector>
 
 #include "framework/MessageBox.h"
@@ -46,7 +47,8 @@ std::string ReadIniValue(const std::string& file, const char* section, const cha
 // space goes first, then the trailing backslashes, then one is appended.
 std::string NormaliseDirectory(std::string dir)
 {
-    while (!dir.empty() && std::string(" \t\r\n\v\f").find(dir.back()) != std::string::npos)
+    constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
+    while (!dir.empty() && kWhiteSpace.find(dir.back()) != std::string_view::npos)
         dir.pop_back();
     while (!dir.empty() && dir.back() == '\\')
         dir.pop_back();
@@ -105,7 +107,7 @@ std::string QuilletIniPath()
     for (;;) {
         const DWORD length = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
         if (length == 0)
-            return "Quillet.ini";
+            return "Quillet.ini";  // not expected; the system then looks in the Windows folder
         if (length < path.size()) {
             std::string exe(path.data(), length);
             return exe.substr(0, exe.rfind('\\') + 1) + "Quillet.ini";

@@ -250,6 +250,7 @@ TEST(SampleHostArguments, BadArgumentsAreRefusedWithAMessage)
         {"", "nothing to do"},
         {"--root C:\\qlt-never --documents -3", "bad value for --documents"},
         {"--root C:\\qlt-never --items 12x", "bad value for --items"},
+        {"--root C:\\qlt-never --documents 0 --items 5", "item rows need at least one document"},
         {"--root C:\\qlt-never --drive CC", "--drive takes a drive letter"},
         {"--root C:\\qlt-never --data-root D:\\Data", "--data-root must be a full path on drive C:"},
         {"--root C:\\qlt-never --agenda a\\b", "plain folder names"},

@@ -124,6 +124,8 @@ Options ParseArguments(int argc, char** argv)
     }
     if (options.root.empty() && options.quilletIni.empty())
         Fail("nothing to do: give --root, --quillet-ini or both");
+    if (options.items > 0 && options.documents == 0)
+        Fail("item rows need at least one document (--documents)");
     if (options.drive.size() != 2 || options.drive[1] != ':' || !std::isalpha(static_cast<unsigned char>(options.drive[0])))
         Fail("--drive takes a drive letter and a colon, like C:");
     if (options.dataRoot.empty())

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr UINT kTableCodePage = 1250;
+constexpr long kPrefetchAhead = 8;
 
 uint32_t Le32(const unsigned char* p)
 {
@@ -248,6 +249,13 @@ bool DbfTable::Parse()
         field.name = Widen(reinterpret_cast<const char*>(d), nameLength);
         while (!field.name.empty() && field.name.back() == L' ')
             field.name.pop_back();
+        field.upper = field.name;
+        field.ascii = true;
+        for (wchar_t& c : field.upper) {
+            field.ascii = field.ascii && c < 0x80;
+            if (c >= L'a' && c <= L'z')
+                c = static_cast<wchar_t>(c - 32);
+        }
         field.type = static_cast<char>(d[11]);
         field.offset = offset;
         field.length = d[16];
@@ -316,6 +324,10 @@ bool DbfTable::MoveNext()
 {
     if (position_ < Count())
         ++position_;
+    // In index order the records lie all over the file: ask for the ones a few steps
+    // ahead early, so that a scan does not wait on each of them.
+    if (position_ + kPrefetchAhead < Count())
+        __builtin_prefetch(Record(order_[position_ + kPrefetchAhead]));
     return position_ >= 0 && position_ < Count();
 }
 
@@ -323,8 +335,26 @@ int DbfTable::FindField(const wchar_t* name, size_t length) const
 {
     while (length && name[length - 1] == L' ')
         --length;
+    bool ascii = true;
+    for (size_t i = 0; i < length && ascii; ++i)
+        ascii = name[i] < 0x80;
+    // Called twice a row in a scan: plain ASCII names skip the system's comparison.
     for (size_t i = 0; i < fields_.size(); ++i) {
-        const std::wstring& candidate = fields_[i].name;
+        const Field& field = fields_[i];
+        if (ascii && field.ascii) {
+            if (field.upper.size() != length)
+                continue;
+            size_t at = 0;
+            for (; at < length; ++at) {
+                const wchar_t c = name[at] >= L'a' && name[at] <= L'z' ? name[at] - 32 : name[at];
+                if (c != field.upper[at])
+                    break;
+            }
+            if (at == length)
+                return static_cast<int>(i);
+            continue;
+        }
+        const std::wstring& candidate = field.name;
         if (CompareStringOrdinal(name, static_cast<int>(length), candidate.c_str(),
                                  static_cast<int>(candidate.size()), TRUE) == CSTR_EQUAL)
             return static_cast<int>(i);

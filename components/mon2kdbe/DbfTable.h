@@ -64,6 +64,8 @@ public:
 private:
     struct Field {
         std::wstring name;  // trailing blanks removed
+        std::wstring upper; // ASCII letters upper-cased, for the quick comparison
+        bool ascii;
         char type;
         size_t offset;  // within the record, after the deletion flag
         size_t length;

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -31,10 +33,39 @@ public:
     OleString& operator=(const OleString&) = delete;
 
     BSTR Get() const { return bstr_; }
+    BSTR Release() { return std::exchange(bstr_, nullptr); }
 
 private:
     BSTR bstr_ = nullptr;
 };
+
+// Field names are a handful of constants read for every row of a scan; each is converted
+// once per thread and handed to the component as it stands ([in] strings are not freed by
+// the callee).
+class FieldNames {
+public:
+    ~FieldNames()
+    {
+        for (auto& entry : names_)
+            SysFreeString(entry.second);
+    }
+    BSTR Find(const std::string& name)
+    {
+        const auto at = names_.find(name);
+        if (at != names_.end())
+            return at->second;
+        if (names_.size() >= kLimit)
+            return nullptr;
+        OleString text(name);
+        return names_.emplace(name, text.Release()).first->second;
+    }
+
+private:
+    static constexpr size_t kLimit = 64;
+    std::unordered_map<std::string, BSTR> names_;
+};
+
+thread_local FieldNames t_fieldNames;
 
 struct LocalFreer {
     void operator()(char* p) const { LocalFree(p); }
@@ -146,9 +177,13 @@ void HostTable::MoveNext()
 OleVariant HostTable::FieldValue(const std::string& name)
 {
     IMon2kDbeTable* table = Checked();
-    OleString text(name);
     OleVariant value;
-    Check(table->FieldValue(text.Get(), value.Put()));
+    if (BSTR cached = t_fieldNames.Find(name)) {
+        Check(table->FieldValue(cached, value.Put()));
+    } else {
+        OleString text(name);
+        Check(table->FieldValue(text.Get(), value.Put()));
+    }
     return value;
 }
 

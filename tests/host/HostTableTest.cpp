@@ -143,8 +143,9 @@ TEST_F(HostTableTest, EachFieldTypeArrivesAsItsVariant)
 TEST_F(HostTableTest, TableAndFieldNamesIgnoreCaseAndTrailingBlanks)
 {
     {
-        DbfWriter w(dir.File("sksezdok.dbf"), {{"DATUM", FieldType::Date}, {"CisloDokla", FieldType::Character, 10}});
-        w.Add({Value::Date(2023, 12, 31), "P-0001"});
+        DbfWriter w(dir.File("sksezdok.dbf"), {{"DATUM", FieldType::Date}, {"CisloDokla", FieldType::Character, 10},
+                                               {"Poznámka", FieldType::Character, 4}});
+        w.Add({Value::Date(2023, 12, 31), "P-0001", "ok"});
     }
     for (const char* name : {"SkSezDok", "SKSEZDOK", "sksezdok"}) {
         HostTable table = Open(dir.File(name));
@@ -153,6 +154,7 @@ TEST_F(HostTableTest, TableAndFieldNamesIgnoreCaseAndTrailingBlanks)
         EXPECT_DOUBLE_EQ(date.Get().date, 45291);
         EXPECT_EQ(Text(table, "CISLODOKLA"), L"P-0001");
         EXPECT_EQ(Text(table, "cislodokla   "), L"P-0001");
+        EXPECT_EQ(Text(table, "POZNÁMKA"), L"ok");
     }
     HostTable table = Open(dir.File("SkSezDok"));
     const HostError error = Raised([&] { table.FieldValue(" Datum"); });

@@ -49,6 +49,9 @@ public:
     Value(int value) : kind_(Kind::Integer), integer_(value) {}
     Value(long value) : kind_(Kind::Integer), integer_(value) {}
     Value(long long value) : kind_(Kind::Integer), integer_(value) {}
+    Value(unsigned value) : kind_(Kind::Integer), integer_(value) {}
+    Value(unsigned long value) : kind_(Kind::Integer), integer_(value) {}
+    Value(unsigned long long value) : kind_(Kind::Integer), integer_(static_cast<std::int64_t>(value)) {}
     Value(double value) : kind_(Kind::Double), real_(value) {}
     Value(DateValue date) : kind_(Kind::Date), date_(date) {}
     Value(bool value) : kind_(Kind::Bool), integer_(value ? 1 : 0) {}

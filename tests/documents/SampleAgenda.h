@@ -49,6 +49,8 @@ public:
     SampleAgenda(const SampleAgenda&) = delete;
     SampleAgenda& operator=(const SampleAgenda&) = delete;
 
+    // The host's data root: the agenda is its folder "Firma", the year "Firma\Rok2026".
+    const std::string& Root() const { return root_; }
     // Each ends in one backslash, as AgendaConfig keeps them.
     const std::string& AgendaDir() const { return agendaDir_; }
     const std::string& YearDir() const { return yearDir_; }

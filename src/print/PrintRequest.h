@@ -1,0 +1,37 @@
+// PrintRequest: finds the document to print in the host's document table, asks where the
+// mode calls for it and hands the table, on that document, to the document's layout.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "config/AgendaConfig.h"
+
+enum PrintMode {
+    LastTaxDocument = 0,   // F10
+    LastDeliveryNote = 1,  // F11
+    ChooseDocument = 2,    // F9, a left click on the tray icon
+};
+
+// The values of a document's "Typ" field.
+namespace DocKind {
+inline constexpr char TaxDocument[] = "P";   // listed as "Prodejky"
+inline constexpr char DeliveryNote[] = "D";  // listed as "Dodací listy"
+}  // namespace DocKind
+
+// 1 while a request runs: message boxes run nested message loops, in which another
+// hotkey may ask for a print.
+extern int PrintBusy;
+
+// Lets the user choose a document of the table at tablePath; true (OK) with its
+// "CDokladu" in docId. The tray shows the picker here.
+using DocumentChooser = std::function<bool(const std::string& tablePath, long& docId)>;
+
+// What a request came to; everything the user needs to know has been shown already.
+enum class PrintOutcome {
+    Printed,        // a whole document went to the port
+    NothingPrinted, // busy, cancelled, declined, nothing found
+    Failed,         // a host error, or the port did not open
+};
+
+PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose = {});

@@ -1,0 +1,154 @@
+// quillet-print: the tray's print request from a console. Message boxes become lines on
+// the console (UTF-8); a question is answered Yes only with --yes.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "config/AgendaConfig.h"
+#include "framework/MessageBox.h"
+#include "print/PrintRequest.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: quillet-print [--yes] last-tax | last-delivery | id N\n"
+    "  last-tax        the newest cash tax document (as F10)\n"
+    "  last-delivery   the newest delivery note (as F11)\n"
+    "  id N            the document whose CDokladu is N (as a choice in the picker)\n"
+    "  --yes           answer Yes to the confirmation (otherwise it is answered No)\n"
+    "The agenda is the one the host last opened; seller and port come from Quillet.ini\n"
+    "beside this program.\n"
+    "Exit status: 0 a document was printed, 1 nothing was printed, 2 an error.\n";
+
+enum ExitStatus { kPrinted = 0, kNothingPrinted = 1, kError = 2 };
+
+std::string Utf8FromCp1250(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    int wideLength = MultiByteToWideChar(1250, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(1250, 0, text.data(), int(text.size()), wide.data(), wideLength);
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+void Write(const std::string& utf8)
+{
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    std::fflush(stdout);
+}
+
+struct Arguments {
+    bool yes = false;
+    PrintMode mode = LastTaxDocument;
+    long docId = 0;
+};
+
+bool ParseId(const char* text, long& id)
+{
+    errno = 0;
+    char* end = nullptr;
+    long long value = std::strtoll(text, &end, 10);
+    if (errno || end == text || *end || value < LONG_MIN || value > LONG_MAX)
+        return false;
+    id = static_cast<long>(value);
+    return true;
+}
+
+// False for anything that is not exactly one command.
+bool Parse(int argc, char** argv, Arguments& args)
+{
+    int commands = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--yes") {
+            args.yes = true;
+        } else if (arg == "last-tax") {
+            args.mode = LastTaxDocument;
+            ++commands;
+        } else if (arg == "last-delivery") {
+            args.mode = LastDeliveryNote;
+            ++commands;
+        } else if (arg == "id" && i + 1 < argc && ParseId(argv[i + 1], args.docId)) {
+            args.mode = ChooseDocument;
+            ++commands;
+            ++i;
+        } else {
+            return false;
+        }
+    }
+    return commands == 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 ||
+            std::strcmp(argv[i], "/?") == 0) {
+            Write(kUsage);
+            return kPrinted;
+        }
+    }
+    Arguments args;
+    if (!Parse(argc, argv, args)) {
+        std::fputs(kUsage, stderr);
+        return kError;
+    }
+    SetConsoleOutputCP(CP_UTF8);
+
+    int shown = 0;
+    SetMessageBoxHandler([&](const std::string& text, UINT flags) {
+        ++shown;
+        std::string line = Utf8FromCp1250(text);
+        if ((flags & MB_TYPEMASK) == MB_YESNO) {
+            const int answer = args.yes ? IDYES : IDNO;
+            Write(line + (answer == IDYES ? " [Ano]\n" : " [Ne]\n"));
+            return answer;
+        }
+        Write(line + "\n");
+        return IDOK;
+    });
+
+    if (FAILED(CoInitialize(nullptr))) {
+        Write("Nelze inicializovat OLE.\n");
+        return kError;
+    }
+    int status = kError;
+    {
+        AgendaConfig config;
+        config.Load();
+        // Load speaks only when it cannot find the host; the tray would go on with empty
+        // folders, which can only end in a data error.
+        if (shown == 0) {
+            const long docId = args.docId;
+            DocumentChooser choose = [docId](const std::string&, long& chosen) {
+                chosen = docId;
+                return true;
+            };
+            switch (PrintRequest(config, args.mode, choose)) {
+            case PrintOutcome::Printed:
+                status = kPrinted;
+                break;
+            case PrintOutcome::NothingPrinted:
+                status = kNothingPrinted;
+                break;
+            case PrintOutcome::Failed:
+                status = kError;
+                break;
+            }
+        }
+    }
+    CoUninitialize();
+    return status;
+}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Creates (once) the build's Wine prefix: Czech locale, a virtual desktop so that the
-# tray exists and hiding windows does not stall, and the host component registered.
+# tray exists and hiding windows does not stall. (The host component is registered by
+# a ctest fixture and by Quillet itself.)
 # Usage: scripts/wine-prefix.sh BUILD_DIR   (DISPLAY must be set)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The README's main job: builds Quillet, lays out a sample host installation in a Wine
+# prefix, starts Quillet there as a user would, presses F10, answers Yes and shows the
+# printed page. Screenshots go to build/demo/.
+# Usage: scripts/demo.sh   (on a machine with a display, Quillet is left running)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build"
+demo="$build/demo"
+
+bash "$root/scripts/setup.sh"
+cmake -S "$root" -B "$build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
+targets=(hookdll mon2kdbe samplehost escp-view quillet-print)
+if grep -q '^build bin/Quillet\.exe' "$build/build.ninja" 2>/dev/null; then targets+=(Quillet); fi
+cmake --build "$build" --target "${targets[@]}"
+
+. "$root/scripts/xvfb.sh"
+. "$root/scripts/wine-env.sh" "$build"
+quillet_start_xvfb
+own_screen="$QUILLET_XVFB_PID"
+cleanup() {
+  if [ -n "$own_screen" ]; then wineserver -k 2>/dev/null || true; quillet_stop_xvfb; fi
+}
+trap cleanup EXIT
+"$root/scripts/wine-prefix.sh" "$build"
+
+rm -rf "$demo"; mkdir -p "$demo"
+bin="$build/bin"
+c="$WINEPREFIX/drive_c"
+folder="$c/Program Files/Quillet"
+port="$folder/tisk.prn"
+wfolder='C:\Program Files\Quillet'
+
+# Quillet's folder as an installer leaves it, the host installation on C: and
+# Quillet.ini beside Quillet.exe, its port a file.
+mkdir -p "$folder"
+for f in HOOKDLL.dll mon2kdbe.dll; do cp "$bin/$f" "$folder/"; done
+[ -f "$bin/quillet-print.exe" ] && cp "$bin/quillet-print.exe" "$folder/"
+[ -f "$bin/Quillet.exe" ] && cp "$bin/Quillet.exe" "$folder/"
+rm -f "$port"
+wine "$bin/samplehost.exe" --root 'C:\' --quillet-ini "$wfolder\\Quillet.ini" \
+  --port "$wfolder\\tisk.prn" >"$demo/samplehost.log" 2>&1
+
+wait_for_page() {  # until the port file ends with the form feed
+  for _ in $(seq 150); do
+    if [ -s "$port" ] && [ "$(tail -c1 "$port" | od -An -tx1 | tr -d ' ')" = 0c ]; then return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+
+desktop_window() { xdotool search --name 'Wine desktop' 2>/dev/null | head -n1; }
+
+if [ -f "$folder/Quillet.exe" ]; then
+  # Started from its own folder; it registers the host component from there itself.
+  wineserver -k 2>/dev/null || true
+  (cd "$folder" && exec wine Quillet.exe >"$demo/quillet.log" 2>&1) &
+  win=""
+  for _ in $(seq 100); do win="$(desktop_window)"; [ -n "$win" ] && break; sleep 0.1; done
+  if [ -z "$win" ]; then echo "The Wine desktop did not appear." >&2; exit 1; fi
+  sleep 3  # the splash shows for a second, then Quillet sits in the tray
+
+  # F10 as the user presses it over the host: the hook reports the release.
+  xdotool mousemove --window "$win" 400 300 >/dev/null 2>&1 || true
+  xdotool windowfocus --sync "$win" >/dev/null 2>&1 || true
+  xdotool key --clearmodifiers F10
+  sleep 1.5
+  import -window root "$demo/question.png"
+  xdotool key Return  # Yes is the default button
+  if ! wait_for_page; then
+    echo "Nothing was printed; see $demo/quillet.log" >&2
+    exit 1
+  fi
+else
+  echo "Quillet.exe is not built; printing with quillet-print.exe last-tax instead." >&2
+  (cd "$folder" && wine quillet-print.exe last-tax >"$demo/quillet-print.log" 2>&1)
+  wait_for_page
+fi
+
+echo "The printed page ($wfolder\\tisk.prn), as the printer puts it on paper:"
+echo
+wine "$bin/escp-view.exe" "$wfolder\\tisk.prn" 2>/dev/null | tr -d '\r'
+echo
+sleep 0.5
+import -window root "$demo/desktop.png"
+echo "Screenshots: $demo/question.png (the confirmation), $demo/desktop.png (the desktop with the tray icon)."
+
+if [ -z "$own_screen" ] && [ -f "$folder/Quillet.exe" ]; then
+  echo
+  echo "Quillet keeps running in the Wine desktop: try F9, F10, F11 and the tray icon's menu"
+  echo "(left click: the picker; right click: O aplikaci..., Nastavení, Konec)."
+  echo "Pages go to $port."
+  echo "End it with the tray menu's Konec, or: WINEPREFIX='$WINEPREFIX' wineserver -k"
+fi

@@ -1,0 +1,10 @@
+// The keyboard-hook library HOOKDLL.dll, linked by import. It reports keystrokes made in
+// any application to one window as WM_HOOKKEY; the results of both calls are not used.
+#pragma once
+
+#include <windows.h>
+
+extern "C" {
+__declspec(dllimport) BOOL WINAPI InstallHook(HWND window);  // ordinal 1
+__declspec(dllimport) BOOL WINAPI RemoveHook();              // ordinal 2
+}

@@ -1,0 +1,32 @@
+// CTrayApp: the application object. It keeps a second instance from starting,
+// initialises OLE for the host component and runs the main window modally.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/Handles.h"
+
+// The single-instance mutex, with no namespace prefix.
+inline constexpr char kInstanceMutexName[] = "{3AE35104-FD49-45ee-ABF7-4CBC0AA17A62}";
+
+class CTrayApp {
+public:
+    CTrayApp() = default;
+    virtual ~CTrayApp();
+    CTrayApp(const CTrayApp&) = delete;
+    CTrayApp& operator=(const CTrayApp&) = delete;
+
+    // Runs the whole program; returns false in every case, as there is no message loop
+    // of the application's own: the main window's modal loop is the only one.
+    virtual BOOL InitInstance();
+
+    // Whether this instance holds the single-instance mutex.
+    bool HoldsInstanceMutex() const { return mutex_.Valid(); }
+
+protected:
+    // The main window's modal run; replaced where no window is wanted.
+    virtual void RunMainWindow();
+
+private:
+    KernelHandle mutex_;
+};

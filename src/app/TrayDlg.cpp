@@ -1,0 +1,206 @@
+// The hidden main window: splash, tray icon and menu, the keyboard hook and the hotkeys.
+#include "app/TrayDlg.h"
+
+#include <ole2.h>
+#include <shellapi.h>
+
+#include "app/AboutDlg.h"
+#include "app/HookLibrary.h"
+#include "Mon2kDbe.h"
+#include "config/AgendaSettingsDlg.h"
+#include "framework/Handles.h"
+#include "print/DocPickerDlg.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr UINT_PTR kSplashTimer = 1000;
+constexpr UINT kSplashMillis = 1000;
+
+}  // namespace
+
+CTrayDlg::CTrayDlg(HWND parent)
+    : CDialog(IDD_TRAY_DIALOG, parent),
+      icon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME)))
+{
+}
+
+CTrayDlg::~CTrayDlg() = default;
+
+BOOL CTrayDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SendMessageA(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+
+    ProbeHostComponent();
+    config_.Load();
+    SetTrayIcon(true);
+    InstallHook(GetSafeHwnd());
+    SetTimer(GetSafeHwnd(), kSplashTimer, kSplashMillis, nullptr);
+    return TRUE;
+}
+
+bool CTrayDlg::OnTimer(UINT_PTR id)
+{
+    // The first tick ends the splash; the window is never shown again.
+    KillTimer(GetSafeHwnd(), id);
+    ShowWindow(GetSafeHwnd(), SW_HIDE);
+    return false;
+}
+
+bool CTrayDlg::OnCommand(int id, int, HWND)
+{
+    switch (id) {
+    case ID_APP_ABOUT: {
+        CAboutDlg about;
+        about.DoModal();
+        return true;
+    }
+    case ID_SETTINGS: {
+        CAgendaSettingsDlg settings;
+        if (settings.DoModal() == IDOK)
+            config_.Load();
+        return true;
+    }
+    case ID_APP_EXIT:
+        EndDialog(IDOK);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CTrayDlg::OnDestroy()
+{
+    SetTrayIcon(false);
+    RemoveHook();
+    CDialog::OnDestroy();
+}
+
+bool CTrayDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_HOOKKEY:
+        OnHookKey(wParam, lParam);
+        result = 0;
+        return true;
+    case WM_TRAYNOTIFY:
+        OnTrayNotify(lParam);
+        result = 0;
+        return true;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(icon_);
+        return true;
+    default:
+        return CDialog::OnMessage(message, wParam, lParam, result);
+    }
+}
+
+void CTrayDlg::OnHookKey(WPARAM vk, LPARAM flags)
+{
+    if (!(static_cast<DWORD>(flags) & 0x80000000u))
+        return;  // only the release acts
+    if (GetKeyState(VK_MENU) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0)
+        return;
+    switch (vk) {
+    case VK_F9:
+        PrintRequest(ChooseDocument);
+        break;
+    case VK_F10:
+        PrintRequest(LastTaxDocument);
+        break;
+    case VK_F11:
+        PrintRequest(LastDeliveryNote);
+        break;
+    default:
+        break;
+    }
+}
+
+void CTrayDlg::OnTrayNotify(LPARAM mouseMessage)
+{
+    if (mouseMessage == WM_LBUTTONUP) {
+        PrintRequest(ChooseDocument);
+        return;
+    }
+    if (mouseMessage != WM_RBUTTONUP)
+        return;
+
+    POINT cursor;
+    GetCursorPos(&cursor);
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    if (!menu)
+        return;
+    // The foreground window and the WM_NULL afterwards make the menu close when the user
+    // clicks elsewhere, and let it open again on the next click.
+    SetForegroundWindow(GetSafeHwnd());
+    TrackPopupMenu(GetSubMenu(menu, 0), 0, cursor.x, cursor.y, 0, GetSafeHwnd(), nullptr);
+    PostMessageA(GetSafeHwnd(), WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+void CTrayDlg::SetTrayIcon(bool add)
+{
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;  // 88 bytes: the original structure
+    data.hWnd = GetSafeHwnd();
+    data.uID = 0;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAYNOTIFY;
+    data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
+    lstrcpynA(data.szTip, "Quillet", sizeof data.szTip);
+    Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
+}
+
+void CTrayDlg::PrintRequest(PrintMode mode)
+{
+    ::PrintRequest(config_, mode, [](const std::string& tablePath, long& docId) {
+        CDocPickerDlg picker(tablePath);
+        if (picker.DoModal() != IDOK)
+            return false;
+        docId = picker.SelectedDocId();
+        return true;
+    });
+}
+
+void ProbeHostComponent()
+{
+    ComPtr<IUnknown> unknown;
+    HRESULT hr = CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, CLSCTX_INPROC_SERVER |
+                                  CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                                  IID_IUnknown, unknown.PutVoid());
+    ComPtr<IMon2kDbeTable> table;
+    if (SUCCEEDED(hr))
+        hr = OleRun(unknown.Get());
+    if (SUCCEEDED(hr))
+        hr = unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid());
+    unknown.Reset();
+    if (FAILED(hr))
+        RegisterHostComponent();
+}
+
+namespace {
+
+void CallComponentEntry(const char* name)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("mon2kdbe.dll", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    FindClose(search);
+    HMODULE module = LoadLibraryA("mon2kdbe.dll");
+    if (!module)
+        return;
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    if (auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name))))
+        entry();
+    FreeLibrary(module);
+}
+
+}  // namespace
+
+void RegisterHostComponent()
+{
+    CallComponentEntry("DllUnregisterServer");
+    CallComponentEntry("DllRegisterServer");
+}

@@ -1,0 +1,152 @@
+// The application object and the main window in the test process: single instance, the
+// OLE failure, hotkeys and tray clicks turned into print requests, the exit command.
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/TrayApp.h"
+#include "app/TrayDlg.h"
+#include "res/resource.h"
+#include "support/DialogDriver.h"
+#include "support/MessageBoxRecorder.h"
+
+namespace {
+
+class CountingApp : public CTrayApp {
+public:
+    int runs = 0;
+
+protected:
+    void RunMainWindow() override { ++runs; }
+};
+
+TEST(TrayAppTest, AloneItHoldsTheMutexRunsTheMainWindowAndLetsGoAtTheEnd)
+{
+    MessageBoxRecorder boxes;
+    {
+        CountingApp app;
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_EQ(app.runs, 1);
+        EXPECT_TRUE(app.HoldsInstanceMutex());
+        EXPECT_TRUE(boxes.Shown().empty());
+    }
+    KernelHandle again(CreateMutexA(nullptr, FALSE, kInstanceMutexName));
+    EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+}
+
+TEST(TrayAppTest, ASecondInstanceEndsSilentlyWithoutTheMutex)
+{
+    MessageBoxRecorder boxes;
+    KernelHandle running(CreateMutexA(nullptr, TRUE, kInstanceMutexName));
+    ASSERT_TRUE(running.Valid());
+    CountingApp second;
+    EXPECT_FALSE(second.InitInstance());
+    EXPECT_EQ(second.runs, 0);
+    EXPECT_FALSE(second.HoldsInstanceMutex());
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST(TrayAppTest, OleThatCannotStartIsReportedAndNothingRuns)
+{
+    MessageBoxRecorder boxes;
+    // A thread already in the multithreaded apartment cannot take OLE.
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    {
+        CountingApp app;
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_EQ(app.runs, 0);
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].text, "Nelze inicializovat systémovou komponentu OLE");
+        EXPECT_EQ(boxes.Shown()[0].flags, 0x30u);
+    }
+    CoUninitialize();
+}
+
+// The main window with the print request recorded instead of run.
+class RecordingTrayDlg : public CTrayDlg {
+public:
+    std::vector<int> requests;
+    void PrintRequest(PrintMode mode) override { requests.push_back(mode); }
+};
+
+void HookKey(HWND dialog, WPARAM vk, bool release)
+{
+    const DWORD flags = 1u | (release ? 0xC0000000u : 0u);
+    SendMessageA(dialog, WM_HOOKKEY, vk, static_cast<LPARAM>(flags));
+}
+
+// Presses or releases a key for real and waits until this thread sees the new state.
+void HoldKey(WORD vk, bool down)
+{
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &in, sizeof in);
+    for (int i = 0; i < 100 && (GetKeyState(vk) < 0) != down; ++i) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(20);
+    }
+}
+
+TEST(TrayDlgTest, HotkeysActOnReleaseWithoutModifiersAndLeftClicksChoose)
+{
+    MessageBoxRecorder boxes;  // no host installed: Load says so
+    OleInitialize(nullptr);
+    Driven<RecordingTrayDlg> dialog;
+    bool hiddenAfterTick = false;
+    dialog
+        .Then([](HWND d) {
+            HookKey(d, VK_F10, false);  // the press does nothing
+            HookKey(d, VK_F10, true);
+            HookKey(d, VK_F11, true);
+            HookKey(d, VK_F9, true);
+            HookKey(d, VK_F12, true);
+            HookKey(d, 'A', true);
+            SendMessageA(d, WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+            SendMessageA(d, WM_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
+            SendMessageA(d, WM_TRAYNOTIFY, 0, WM_MOUSEMOVE);
+            // Enter and Esc do not close it.
+            SendMessageA(d, WM_COMMAND, IDOK, 0);
+            SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
+        })
+        .Then([](HWND d) {
+            for (WORD modifier : {VK_MENU, VK_CONTROL, VK_SHIFT}) {
+                HoldKey(modifier, true);
+                HookKey(d, VK_F10, true);
+                HookKey(d, VK_F9, true);
+                HoldKey(modifier, false);
+            }
+        })
+        .Then([&](HWND d) {
+            // The splash goes at the first tick of the one-second timer.
+            const DWORD start = GetTickCount();
+            MSG msg;
+            while (GetTickCount() - start < 3000 && IsWindowVisible(d)) {
+                while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                    if (!IsDialogMessageA(d, &msg)) {
+                        TranslateMessage(&msg);
+                        DispatchMessageA(&msg);
+                    }
+                }
+                Sleep(20);
+            }
+            hiddenAfterTick = !IsWindowVisible(d);
+            SendMessageA(d, WM_COMMAND, ID_APP_EXIT, 0);
+        });
+    EXPECT_EQ(dialog.DoModal(), 1);
+    EXPECT_TRUE(hiddenAfterTick);
+    EXPECT_EQ(dialog.requests, (std::vector<int>{LastTaxDocument, LastDeliveryNote, ChooseDocument,
+                                                 ChooseDocument}));
+    OleUninitialize();
+}
+
+}  // namespace

@@ -1,0 +1,266 @@
+// The end-to-end installation: files copied as an installer would, the sample host laid
+// out by its generator, and reference pages from the console print command.
+#include "E2ESupport.h"
+
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "Desktop.h"
+#include "Mon2kDbe.h"
+#include "host/HostTable.h"
+
+namespace e2e {
+
+namespace {
+
+constexpr UINT kAppExit = 57665;  // the tray menu's "&Konec"
+
+std::string BinFolder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s = path;
+    return s.substr(0, s.rfind('\\') + 1);
+}
+
+std::string ReferenceFolder()
+{
+    return Folder() + "reference\\";
+}
+
+// Runs a program to its end; its exit code, or -1 when it could not start.
+long Run(const std::string& commandLine, const std::string& directory)
+{
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        directory.c_str(), &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<long>(code);
+}
+
+void Copy(const std::string& name, const std::string& to)
+{
+    if (!CopyFileA((BinFolder() + name).c_str(), (to + name).c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + name);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Quoted(const std::string& s)
+{
+    return "\"" + s + "\"";
+}
+
+std::string Text(VARIANT v)
+{
+    VARIANT text;
+    VariantInit(&text);
+    std::string result;
+    if (SUCCEEDED(VariantChangeType(&text, &v, 0, VT_BSTR)) && text.bstrVal) {
+        const int n = WideCharToMultiByte(1250, 0, text.bstrVal, -1, nullptr, 0, nullptr, nullptr);
+        result.resize(n > 0 ? n - 1 : 0);
+        WideCharToMultiByte(1250, 0, text.bstrVal, -1, result.data(), n, nullptr, nullptr);
+    }
+    VariantClear(&text);
+    while (!result.empty() && result.back() == ' ')
+        result.pop_back();
+    return result;
+}
+
+struct ComScope {
+    ComScope() { CoInitialize(nullptr); }
+    ~ComScope() { CoUninitialize(); }
+};
+
+std::string YearDir()
+{
+    return "C:\\Program Files\\CIGLER SOFTWARE\\Money S3\\Data\\Obchod\\2003\\";
+}
+
+}  // namespace
+
+std::string Folder()
+{
+    return "C:\\Program Files\\Quillet\\";
+}
+
+std::string PortPath()
+{
+    return Folder() + "tisk.prn";
+}
+
+void Install()
+{
+    CreateDirectoryA(Folder().c_str(), nullptr);
+    CreateDirectoryA(ReferenceFolder().c_str(), nullptr);
+    for (const char* file : {"Quillet.exe", "HOOKDLL.dll", "mon2kdbe.dll"})
+        Copy(file, Folder());
+    Copy("quillet-print.exe", ReferenceFolder());
+
+    // The host on C:, and Quillet.ini beside Quillet.exe with the port a file; the
+    // reference printer gets the same seller with a port of its own.
+    const std::string generator = Quoted(BinFolder() + "samplehost.exe");
+    if (Run(generator + " --root C:\\ --quillet-ini " + Quoted(Folder() + "Quillet.ini") +
+                " --port " + Quoted(PortPath()),
+            Folder()) != 0)
+        throw std::runtime_error("samplehost failed");
+    if (Run(generator + " --root C:\\ --quillet-ini " + Quoted(ReferenceFolder() + "Quillet.ini") +
+                " --port " + Quoted(ReferenceFolder() + "tisk.prn"),
+            Folder()) != 0)
+        throw std::runtime_error("samplehost failed");
+}
+
+PROCESS_INFORMATION StartQuillet()
+{
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = Quoted(Folder() + "Quillet.exe");
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        Folder().c_str(), &si, &pi))
+        throw std::runtime_error("Quillet.exe did not start");
+    WaitForInputIdle(pi.hProcess, 10000);
+    return pi;
+}
+
+DWORD MillisSinceStart(const PROCESS_INFORMATION& p)
+{
+    FILETIME created, exited, kernel, user, now;
+    GetProcessTimes(p.hProcess, &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& f) {
+        return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+    };
+    return static_cast<DWORD>((ticks(now) - ticks(created)) / 10000);
+}
+
+void Close(PROCESS_INFORMATION& p)
+{
+    if (p.hThread)
+        CloseHandle(p.hThread);
+    if (p.hProcess)
+        CloseHandle(p.hProcess);
+    p = {};
+}
+
+void Stop(PROCESS_INFORMATION& p)
+{
+    if (!p.hProcess)
+        return;
+    if (WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) {
+        for (HWND w : desktop::Windows(p.dwProcessId, "#32770", nullptr, false))
+            if (desktop::Text(w).empty())
+                PostMessageA(w, WM_COMMAND, kAppExit, 0);
+        if (WaitForSingleObject(p.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(p.hProcess, 1);
+        WaitForSingleObject(p.hProcess, 5000);
+    }
+    Close(p);
+}
+
+Documents NewestDocuments()
+{
+    ComScope com;
+    Documents docs;
+    HostTable table = CreateHostTable();
+    table.OpenTable(YearDir() + "SkSezDok");
+    table.SetIndex("CDokladu");
+    const long n = table.RecordCount();
+    table.MoveLast();
+    int deliveries = 0;
+    for (long i = 0; i < n; ++i) {
+        const std::string kind = Text(table.FieldValue("Typ").Get());
+        Document doc;
+        doc.number = Text(table.FieldValue("CisloDokla").Get());
+        doc.id = std::stol(Text(table.FieldValue("CDokladu").Get()));
+        if (kind == "P" && docs.tax.number.empty())
+            docs.tax = doc;
+        if (kind == "D") {
+            if (deliveries == 0)
+                docs.delivery = doc;
+            else if (deliveries == 1 && i < 50)
+                docs.deliveryBefore = doc;
+            ++deliveries;
+        }
+        table.MovePrev();
+    }
+    return docs;
+}
+
+std::string ExpectedPage(const std::string& arguments)
+{
+    const std::string port = ReferenceFolder() + "tisk.prn";
+    DeleteFileA(port.c_str());
+    const long code = Run(Quoted(ReferenceFolder() + "quillet-print.exe") + " " + arguments,
+                          ReferenceFolder());
+    EXPECT_EQ(code, 0) << "quillet-print " << arguments;
+    return ReadFile(port);
+}
+
+void ClickTrayIcon(bool right)
+{
+    // Wine's taskbar shows the notification icons from its right end, the first one
+    // rightmost; Quillet's is the only one.
+    const auto bars = desktop::Windows(0, "Shell_TrayWnd");
+    if (bars.empty())
+        throw std::runtime_error("no taskbar");
+    RECT r;
+    GetWindowRect(bars.front(), &r);
+    const int icon = GetSystemMetrics(SM_CXSMICON);
+    desktop::ClickAt(r.right - icon / 2 - 4, (r.top + r.bottom) / 2, right);
+}
+
+namespace {
+
+void CallEntry(const std::string& dll, const char* name)
+{
+    HMODULE module = LoadLibraryA(dll.c_str());
+    if (!module)
+        return;
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    if (auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name))))
+        entry();
+    FreeLibrary(module);
+}
+
+}  // namespace
+
+void UnregisterComponent()
+{
+    CallEntry(Folder() + "mon2kdbe.dll", "DllUnregisterServer");
+}
+
+void RestoreComponent()
+{
+    CallEntry(BinFolder() + "mon2kdbe.dll", "DllRegisterServer");
+}
+
+bool ComponentCreatable()
+{
+    ComScope com;
+    IUnknown* unknown = nullptr;
+    const HRESULT hr = CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_IUnknown, reinterpret_cast<void**>(&unknown));
+    if (unknown)
+        unknown->Release();
+    return SUCCEEDED(hr);
+}
+
+}  // namespace e2e

@@ -1,0 +1,53 @@
+// The installation the end-to-end tests run against: Quillet in a folder of its own with
+// the host component and the hook library beside it, a sample host installation, and a
+// Quillet.ini whose port is a file.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+// Quillet's folder in the prefix, ending in a backslash.
+std::string Folder();
+// The file Quillet prints to.
+std::string PortPath();
+
+// Lays out the folder, the host installation and Quillet.ini.
+void Install();
+
+// Starts Quillet as a user does: from its own folder.
+PROCESS_INFORMATION StartQuillet();
+DWORD MillisSinceStart(const PROCESS_INFORMATION& p);
+// Ends a running Quillet through its own exit command, and closes the handles.
+void Stop(PROCESS_INFORMATION& p);
+void Close(PROCESS_INFORMATION& p);
+
+struct Document {
+    long id = 0;          // CDokladu
+    std::string number;   // CisloDokla
+};
+
+struct Documents {
+    Document tax;             // the newest cash tax document
+    Document delivery;        // the newest delivery note
+    Document deliveryBefore;  // the delivery note before it, within the newest 50 records
+};
+
+// Read through the host component, newest first, as the host holds them.
+Documents NewestDocuments();
+
+// What the console print command prints for the same installation (its arguments
+// name the document), read from a port file of its own.
+std::string ExpectedPage(const std::string& arguments);
+
+// Clicks the tray icon on the taskbar.
+void ClickTrayIcon(bool right);
+
+void UnregisterComponent();
+// Registers the build's own copy again, as the test prefix had it.
+void RestoreComponent();
+bool ComponentCreatable();
+
+}  // namespace e2e

@@ -1,0 +1,231 @@
+// Quillet as a user meets it: installed in a folder of its own beside the host component
+// and the hook library, started from there, driven by real keystrokes and clicks on the
+// Wine desktop, printing to a port that is a file. The tests share one running Quillet
+// and run in the order written.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "Desktop.h"
+#include "E2ESupport.h"
+
+namespace {
+
+using namespace desktop;
+
+constexpr DWORD kWait = 10000;   // for what must come
+constexpr DWORD kQuiet = 1500;   // for what must not come
+
+// The running Quillet of the suite.
+PROCESS_INFORMATION g_quillet{};
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A print is complete when the port holds a page ended by the form feed and nothing more
+// arrives.
+std::string WaitForPage(const std::string& port)
+{
+    std::string bytes;
+    WaitFor([&] {
+        std::string now = Read(port);
+        const bool done = !now.empty() && now.back() == '\x0C' && now == bytes;
+        bytes = std::move(now);
+        return done;
+    }, kWait);
+    return bytes;
+}
+
+bool Running(const PROCESS_INFORMATION& p)
+{
+    return p.hProcess && WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND QuestionBox(DWORD pid)
+{
+    return WaitForWindow(pid, "#32770", "Quillet", kWait);
+}
+
+// The main window exists from the start; it is visible only while it shows the splash.
+HWND MainWindow(DWORD pid)
+{
+    for (HWND w : Windows(pid, "#32770", nullptr, false))
+        if (Text(w).empty())
+            return w;
+    return nullptr;
+}
+
+HWND Button(HWND dialog, int id)
+{
+    return GetDlgItem(dialog, id);
+}
+
+class QuilletE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        e2e::Install();
+        g_quillet = e2e::StartQuillet();
+    }
+
+    static void TearDownTestSuite()
+    {
+        e2e::Stop(g_quillet);
+        e2e::RestoreComponent();
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Running(g_quillet)) << "Quillet is not running";
+        if (!DeleteFileA(e2e::PortPath().c_str())) {
+            ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        }
+    }
+
+    DWORD Pid() const { return g_quillet.dwProcessId; }
+};
+
+TEST_F(QuilletE2E, ShowsTheSplashForAboutASecondThenOnlyTheTrayIcon)
+{
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (main = MainWindow(Pid())) != nullptr; }, kWait));
+    // Started a moment ago: the splash is up, then goes for good.
+    EXPECT_TRUE(IsWindowVisible(main) || e2e::MillisSinceStart(g_quillet) > 1000);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, kWait));
+    EXPECT_FALSE(Windows(0, "Shell_TrayWnd").empty());
+}
+
+TEST_F(QuilletE2E, SecondStartEndsSilentlyAndLeavesOneInstance)
+{
+    PROCESS_INFORMATION second = e2e::StartQuillet();
+    ASSERT_EQ(WaitForSingleObject(second.hProcess, kWait), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(second.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(Windows(second.dwProcessId).empty());
+    e2e::Close(second);
+    EXPECT_TRUE(Running(g_quillet));
+    EXPECT_TRUE(Windows(Pid(), "#32770", "Quillet").empty());
+}
+
+TEST_F(QuilletE2E, F10AsksForTheNewestCashDocumentAndYesPrintsIt)
+{
+    const e2e::Documents docs = e2e::NewestDocuments();
+    PressKey(VK_F10);
+    HWND box = QuestionBox(Pid());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "Tisknout daňový doklad č. " + docs.tax.number + "?");
+    Click(Button(box, IDYES));
+    const std::string page = WaitForPage(e2e::PortPath());
+    EXPECT_EQ(page, e2e::ExpectedPage("--yes last-tax"));
+    EXPECT_NE(page.find(docs.tax.number), std::string::npos);
+}
+
+TEST_F(QuilletE2E, F10AnsweredNoPrintsNothing)
+{
+    PressKey(VK_F10);
+    HWND box = QuestionBox(Pid());
+    ASSERT_NE(box, nullptr);
+    Click(Button(box, IDNO));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, kWait));
+    Sleep(500);
+    EXPECT_EQ(Read(e2e::PortPath()), "");
+}
+
+TEST_F(QuilletE2E, F10WithCtrlOrShiftHeldDoesNothing)
+{
+    PressKey(VK_F10, VK_CONTROL);
+    PressKey(VK_F10, VK_SHIFT);
+    EXPECT_FALSE(WaitFor([&] { return !Windows(Pid(), "#32770", "Quillet").empty(); }, kQuiet));
+}
+
+TEST_F(QuilletE2E, F11AsksForTheNewestDeliveryNoteAndYesPrintsIt)
+{
+    const e2e::Documents docs = e2e::NewestDocuments();
+    PressKey(VK_F11);
+    HWND box = QuestionBox(Pid());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "Tisknout dodací list č. " + docs.delivery.number + "?");
+    Click(Button(box, IDYES));
+    const std::string page = WaitForPage(e2e::PortPath());
+    EXPECT_EQ(page, e2e::ExpectedPage("--yes last-delivery"));
+}
+
+TEST_F(QuilletE2E, F9OpensThePickerOnceAndTheChosenRowPrintsWithoutAQuestion)
+{
+    const e2e::Documents docs = e2e::NewestDocuments();
+    ASSERT_FALSE(docs.deliveryBefore.number.empty());
+    PressKey(VK_F9);
+    HWND picker = WaitForWindow(Pid(), "#32770", "Vyberte dokument", kWait);
+    ASSERT_NE(picker, nullptr);
+
+    // A second F9 while the picker is open starts nothing.
+    PressKey(VK_F9);
+    Sleep(kQuiet);
+    EXPECT_EQ(Windows(Pid(), "#32770", "Vyberte dokument").size(), 1u);
+    EXPECT_TRUE(Windows(Pid(), "#32770", "Quillet").empty());
+
+    // The newest delivery note is selected; the user moves to the one before and prints.
+    PressKey(VK_DOWN);
+    Click(Button(picker, IDOK));
+    const std::string page = WaitForPage(e2e::PortPath());
+    EXPECT_TRUE(Windows(Pid(), "#32770", "Quillet").empty());
+    EXPECT_FALSE(IsWindow(picker));
+    EXPECT_EQ(page, e2e::ExpectedPage("id " + std::to_string(docs.deliveryBefore.id)));
+}
+
+TEST_F(QuilletE2E, LeftClickOnTheTrayIconOpensThePickerAndEscCancels)
+{
+    e2e::ClickTrayIcon(false);
+    HWND picker = WaitForWindow(Pid(), "#32770", "Vyberte dokument", kWait);
+    ASSERT_NE(picker, nullptr);
+    SetForegroundWindow(picker);
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(picker); }, kWait));
+    Sleep(300);
+    EXPECT_EQ(GetFileAttributesA(e2e::PortPath().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(QuilletE2E, KonecFromTheTrayMenuEndsQuilletAndANewStartWorksAtOnce)
+{
+    e2e::ClickTrayIcon(true);
+    HWND menu = WaitForWindow(0, "#32768", nullptr, kWait);
+    ASSERT_NE(menu, nullptr);
+    PressKey('K');  // "&Konec"
+    ASSERT_EQ(WaitForSingleObject(g_quillet.hProcess, kWait), WAIT_OBJECT_0);
+    e2e::Close(g_quillet);
+
+    g_quillet = e2e::StartQuillet();
+    EXPECT_TRUE(WaitFor([&] { return MainWindow(Pid()) != nullptr; }, kWait));
+    Sleep(500);
+    EXPECT_TRUE(Running(g_quillet));
+}
+
+TEST_F(QuilletE2E, AnUnregisteredHostComponentIsRegisteredAtStartAndTheNextPrintWorks)
+{
+    e2e::Stop(g_quillet);
+    e2e::UnregisterComponent();
+    ASSERT_FALSE(e2e::ComponentCreatable());
+
+    g_quillet = e2e::StartQuillet();
+    ASSERT_TRUE(WaitFor([&] { return MainWindow(Pid()) != nullptr; }, kWait));
+    EXPECT_TRUE(WaitFor(e2e::ComponentCreatable, kWait));
+
+    const e2e::Documents docs = e2e::NewestDocuments();
+    PressKey(VK_F10);
+    HWND box = QuestionBox(Pid());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "Tisknout daňový doklad č. " + docs.tax.number + "?");
+    Click(Button(box, IDYES));
+    EXPECT_EQ(WaitForPage(e2e::PortPath()), e2e::ExpectedPage("--yes last-tax"));
+}
+
+}  // namespace

@@ -2,10 +2,10 @@
 # The README's main job: builds Quillet, lays out a sample host installation in a Wine
 # prefix, starts Quillet there as a user would, presses F10, answers Yes and shows the
 # printed page. Screenshots go to build/demo/.
-# Usage: scripts/demo.sh   (on a machine with a display, Quillet is left running)
+# Usage: scripts/demo.sh [BUILD_DIR]   (default: build; with a display Quillet keeps running)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/build"
+build="$(realpath -m "${1:-$root/build}")"
 demo="$build/demo"
 
 bash "$root/scripts/setup.sh"
@@ -51,12 +51,23 @@ wait_for_page() {  # until the port file ends with the form feed
   return 1
 }
 
-desktop_window() { xdotool search --name 'Wine desktop' 2>/dev/null | head -n1; }
+# Keystrokes go to the Wine desktop window, which must hold the X focus. Wine hands the
+# focus on to windows of its own (a message box, say), so the desktop is focused only
+# before a key meant for the tray's popup menu, which takes no X focus itself.
+focus_desktop() {
+  xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+  xdotool windowfocus --sync "$win" >/dev/null 2>&1 || true
+}
+press() { xdotool key --clearmodifiers "$@"; }
+menu_press() { focus_desktop; press "$@"; }
+
+desktop_window() { xdotool search --name 'Wine desktop' 2>/dev/null | head -n1 || true; }
 
 if [ -f "$folder/Quillet.exe" ]; then
   # Started from its own folder; it registers the host component from there itself.
   wineserver -k 2>/dev/null || true
   (cd "$folder" && exec wine Quillet.exe >"$demo/quillet.log" 2>&1) &
+  quillet_pid=$!
   win=""
   for _ in $(seq 100); do win="$(desktop_window)"; [ -n "$win" ] && break; sleep 0.1; done
   if [ -z "$win" ]; then echo "The Wine desktop did not appear." >&2; exit 1; fi
@@ -64,11 +75,11 @@ if [ -f "$folder/Quillet.exe" ]; then
 
   # F10 as the user presses it over the host: the hook reports the release.
   xdotool mousemove --window "$win" 400 300 >/dev/null 2>&1 || true
-  xdotool windowfocus --sync "$win" >/dev/null 2>&1 || true
-  xdotool key --clearmodifiers F10
+  focus_desktop
+  press F10
   sleep 1.5
-  import -window root "$demo/question.png"
-  xdotool key Return  # Yes is the default button
+  import -window "$win" "$demo/question.png"
+  press Return  # Yes is the default button
   if ! wait_for_page; then
     echo "Nothing was printed; see $demo/quillet.log" >&2
     exit 1
@@ -83,11 +94,30 @@ echo "The printed page ($wfolder\\tisk.prn), as the printer puts it on paper:"
 echo
 wine "$bin/escp-view.exe" "$wfolder\\tisk.prn" 2>/dev/null | tr -d '\r'
 echo
-sleep 0.5
-import -window root "$demo/desktop.png"
-echo "Screenshots: $demo/question.png (the confirmation), $demo/desktop.png (the desktop with the tray icon)."
+if [ -f "$folder/Quillet.exe" ]; then
+  import -window "$win" "$demo/desktop.png"
+  # The tray icon sits at the right end of the Wine desktop's taskbar; a right click
+  # opens its menu for a second picture, Esc closes it again.
+  read -r width height < <(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+  tray_menu() { xdotool mousemove --window "$win" $((width - 12)) $((height - 10)) click 3; sleep 1; }
+  tray_menu
+  import -window "$win" "$demo/tray-menu.png"
+  menu_press Escape
+  echo "Screenshots in $demo: question.png (the confirmation), desktop.png (the desktop"
+  echo "with Quillet's icon at the right end of the taskbar), tray-menu.png (its menu)."
+else
+  import -window root "$demo/desktop.png"
+  echo "Screenshot: $demo/desktop.png"
+fi
 
-if [ -z "$own_screen" ] && [ -f "$folder/Quillet.exe" ]; then
+if [ -n "$own_screen" ] && [ -f "$folder/Quillet.exe" ]; then
+  # Ended as a user ends it: the tray menu's "&Konec".
+  tray_menu
+  menu_press k
+  for _ in $(seq 50); do kill -0 "$quillet_pid" 2>/dev/null || break; sleep 0.2; done
+  if kill -0 "$quillet_pid" 2>/dev/null; then echo "Quillet did not end through its menu." >&2; exit 1; fi
+  echo "Quillet ended through its tray menu's Konec."
+elif [ -f "$folder/Quillet.exe" ]; then
   echo
   echo "Quillet keeps running in the Wine desktop: try F9, F10, F11 and the tray icon's menu"
   echo "(left click: the picker; right click: O aplikaci..., Nastavení, Konec)."

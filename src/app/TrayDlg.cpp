@@ -17,6 +17,12 @@ namespace {
 constexpr UINT_PTR kSplashTimer = 1000;
 constexpr UINT kSplashMillis = 1000;
 
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 }  // namespace
 
 CTrayDlg::CTrayDlg(HWND parent)
@@ -92,6 +98,13 @@ bool CTrayDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         result = reinterpret_cast<LRESULT>(icon_);
         return true;
     default:
+        // A restarted shell has lost the icon; without it the menu, and so "&Konec",
+        // would be out of reach.
+        if (message == TaskbarCreatedMessage()) {
+            SetTrayIcon(true);
+            result = 0;
+            return true;
+        }
         return CDialog::OnMessage(message, wParam, lParam, result);
     }
 }

@@ -117,6 +117,22 @@ void PressKey(WORD vk, WORD modifier)
         Key(modifier, true);
 }
 
+void Type(const std::string& text)
+{
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(1250, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    for (wchar_t c : wide) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wScan = c;
+        in.ki.dwFlags = KEYEVENTF_UNICODE;
+        Send(in);
+        in.ki.dwFlags |= KEYEVENTF_KEYUP;
+        Send(in);
+    }
+}
+
 void ClickAt(int x, int y, bool right, bool twice)
 {
     // The pointer is moved until the system reports it there, and every button event

@@ -28,6 +28,9 @@ std::string MessageBoxText(HWND box);
 // Press and release a key, with Ctrl, Shift or Alt held around it when given.
 void PressKey(WORD vk, WORD modifier = 0);
 
+// Types text as keystrokes of its characters (code page 1250 in, Unicode keystrokes out).
+void Type(const std::string& text);
+
 void ClickAt(int x, int y, bool right = false, bool twice = false);
 // Clicks the middle of a window (a button, say).
 void Click(HWND window, bool right = false);

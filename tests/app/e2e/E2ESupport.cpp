@@ -106,6 +106,18 @@ std::string PortPath()
     return Folder() + "tisk.prn";
 }
 
+std::string IniPort()
+{
+    char value[MAX_PATH] = {};
+    GetPrivateProfileStringA("Firma", "Port", "", value, sizeof value, (Folder() + "Quillet.ini").c_str());
+    return value;
+}
+
+void SetIniPort(const std::string& port)
+{
+    WritePrivateProfileStringA("Firma", "Port", port.c_str(), (Folder() + "Quillet.ini").c_str());
+}
+
 void Install()
 {
     CreateDirectoryA(Folder().c_str(), nullptr);

@@ -14,6 +14,10 @@ std::string Folder();
 // The file Quillet prints to.
 std::string PortPath();
 
+// The port as Quillet.ini beside Quillet.exe holds it, and a way to set it.
+std::string IniPort();
+void SetIniPort(const std::string& port);
+
 // Lays out the folder, the host installation and Quillet.ini.
 void Install();
 

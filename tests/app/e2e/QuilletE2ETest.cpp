@@ -194,6 +194,77 @@ TEST_F(QuilletE2E, LeftClickOnTheTrayIconOpensThePickerAndEscCancels)
     EXPECT_EQ(GetFileAttributesA(e2e::PortPath().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Opens the tray menu and picks its entry at index (0 "O aplikaci...", 1 "Nastavení")
+// with the arrow keys, as a keyboard user would.
+void PickFromTrayMenu(int index)
+{
+    e2e::ClickTrayIcon(true);
+    ASSERT_NE(WaitForWindow(0, "#32768", nullptr, kWait), nullptr);
+    for (int i = 0; i <= index; ++i)
+        PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+}
+
+TEST_F(QuilletE2E, AboutBoxFromTheTrayMenuKeepsTheHotkeysAlive)
+{
+    PickFromTrayMenu(0);
+    HWND about = WaitForWindow(Pid(), "#32770", "O aplikaci Quillet", kWait);
+    ASSERT_NE(about, nullptr);
+    // The About box runs its own loop; the hook's reports still reach the main window.
+    PressKey(VK_F10);
+    HWND box = QuestionBox(Pid());
+    ASSERT_NE(box, nullptr);
+    Click(Button(box, IDNO));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }, kWait));
+    Click(Button(about, IDOK));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }, kWait));
+    EXPECT_EQ(GetFileAttributesA(e2e::PortPath().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Replaces the text of an edit box as a user does: click, select all, type.
+void Retype(HWND edit, const std::string& text)
+{
+    Click(edit);
+    PressKey(VK_HOME);
+    PressKey(VK_END, VK_SHIFT);
+    Type(text);
+}
+
+TEST_F(QuilletE2E, SettingsTakeEffectOnTheNextPrintOnlyAfterOK)
+{
+    const std::string otherPort = e2e::Folder() + "tisk2.prn";
+    DeleteFileA(otherPort.c_str());
+
+    // Cancel: the file and the loaded port stay as they were.
+    PickFromTrayMenu(1);
+    HWND settings = WaitForWindow(Pid(), "#32770", "Nastaveni agendy", kWait);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(Text(GetDlgItem(settings, 1022)), e2e::PortPath());
+    Retype(GetDlgItem(settings, 1022), otherPort);
+    Click(Button(settings, IDCANCEL));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(settings); }, kWait));
+    EXPECT_EQ(e2e::IniPort(), e2e::PortPath());
+
+    // OK: the file is rewritten and the next print goes to the new port.
+    PickFromTrayMenu(1);
+    settings = WaitForWindow(Pid(), "#32770", "Nastaveni agendy", kWait);
+    ASSERT_NE(settings, nullptr);
+    Retype(GetDlgItem(settings, 1022), otherPort);
+    Click(Button(settings, IDOK));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(settings); }, kWait));
+    EXPECT_EQ(e2e::IniPort(), otherPort);
+
+    PressKey(VK_F11);
+    HWND box = QuestionBox(Pid());
+    ASSERT_NE(box, nullptr);
+    Click(Button(box, IDYES));
+    EXPECT_EQ(WaitForPage(otherPort), e2e::ExpectedPage("--yes last-delivery"));
+    EXPECT_EQ(GetFileAttributesA(e2e::PortPath().c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Back to the first port for what follows; Quillet reads it at its next start.
+    e2e::SetIniPort(e2e::PortPath());
+}
+
 TEST_F(QuilletE2E, KonecFromTheTrayMenuEndsQuilletAndANewStartWorksAtOnce)
 {
     e2e::ClickTrayIcon(true);

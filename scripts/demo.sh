@@ -85,9 +85,12 @@ if [ -f "$folder/Quillet.exe" ]; then
     exit 1
   fi
 else
-  echo "Quillet.exe is not built; printing with quillet-print.exe last-tax instead." >&2
-  (cd "$folder" && wine quillet-print.exe last-tax >"$demo/quillet-print.log" 2>&1)
-  wait_for_page
+  echo "Quillet.exe is not built; printing with quillet-print.exe --yes last-tax instead." >&2
+  (cd "$folder" && wine quillet-print.exe --yes last-tax >"$demo/quillet-print.log" 2>&1) || true
+  if ! wait_for_page; then
+    echo "Nothing was printed; see $demo/quillet-print.log" >&2
+    exit 1
+  fi
 fi
 
 echo "The printed page ($wfolder\\tisk.prn), as the printer puts it on paper:"

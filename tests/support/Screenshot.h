@@ -40,7 +40,9 @@ inline bool SaveScreenshot(const std::string& name, HWND window = nullptr)
     HeapFree(GetProcessHeap(), 0, unixPath);
 
     GdiFlush();
-    Sleep(300);  // let the X server show what was painted
+    // Wine hands what was painted to the X server while the thread waits for messages.
+    for (int i = 0; i < 6; ++i)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -1,0 +1,212 @@
+// The settings dialog as a real dialog on the real Quillet.ini beside the test program:
+// what it shows, what OK writes (all ten keys, empty ones too), that Cancel writes
+// nothing, and that AgendaConfig::Load then reads what was written.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "config/AgendaConfig.h"
+#include "config/AgendaSettingsDlg.h"
+#include "config/HostFiles.h"
+#include "res/resource.h"
+#include "support/DialogDriver.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/Screenshot.h"
+
+namespace {
+
+// The keys in the order they are read and written, with the box of each.
+const struct {
+    const char* key;
+    int box;
+} kKeys[] = {
+    {"Nazev", IDC_NAZEV}, {"Ulice", IDC_ULICE}, {"Mesto", IDC_MESTO}, {"PSC", IDC_PSC},
+    {"Tel", IDC_TEL},     {"Fax", IDC_FAX},     {"ICO", IDC_ICO},     {"DIC", IDC_DIC},
+    {"RegCislo", IDC_REGCISLO}, {"Port", IDC_PORT},
+};
+
+std::string FileBytes(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
+std::string BoxText(HWND dialog, int id)
+{
+    char text[512] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+// The texts of the ten boxes, in key order.
+std::vector<std::string> Boxes(HWND dialog)
+{
+    std::vector<std::string> texts;
+    for (const auto& k : kKeys)
+        texts.push_back(BoxText(dialog, k.box));
+    return texts;
+}
+
+std::vector<std::string> Loaded(const AgendaConfig& c)
+{
+    return {c.Nazev, c.Ulice, c.Mesto, c.PSC, c.Tel, c.Fax, c.ICO, c.DIC, c.RegCislo, c.Port};
+}
+
+class AgendaSettings : public ::testing::Test {
+protected:
+    std::string ini_ = QuilletIniPath();
+    // Whatever the tests write is taken away again, and what was there is put back.
+    SetAside quilletIni_{ini_};
+    SetAside hostOnC_{"C:\\Program Files\\CIGLER SOFTWARE"};
+    MessageBoxRecorder boxes_;
+    HostFiles files_;
+
+    // A host on C:, so that Load goes on to read Quillet.ini.
+    void LayHost()
+    {
+        files_.WriteIni("C:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini",
+                        {"[InstParams]", "LocalPath=C:\\Program Files\\CIGLER SOFTWARE\\Money S3"});
+        files_.WriteIni("C:\\Program Files\\CIGLER SOFTWARE\\Money S3\\MonS3.ini",
+                        {"[Directory]", "DataRoot=C:\\Data", "[LastDirs]", "LastFirm=Firma", "LastYear=Rok"});
+    }
+};
+
+TEST_F(AgendaSettings, WithoutQuilletIniOkWritesNineEmptyKeysAndTheDefaultPort)
+{
+    ASSERT_EQ("<missing>", FileBytes(ini_));
+    Driven<CAgendaSettingsDlg> dlg;
+    std::vector<std::string> shown;
+    std::string caption;
+    bool firstFocused = false;
+    dlg.Then([&](HWND d) {
+           shown = Boxes(d);
+           char text[64] = {};
+           GetWindowTextA(d, text, sizeof text);
+           caption = text;
+           firstFocused = GetFocus() == GetDlgItem(d, IDC_NAZEV);
+       })
+        .Then([](HWND d) { Click(d, IDOK); });
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    EXPECT_EQ("Nastaveni agendy", caption);
+    EXPECT_TRUE(firstFocused);
+    EXPECT_EQ(std::vector<std::string>({"", "", "", "", "", "", "", "", "", "LPT1:"}), shown);
+    EXPECT_EQ("[Firma]\r\nNazev=\r\nUlice=\r\nMesto=\r\nPSC=\r\nTel=\r\nFax=\r\nICO=\r\nDIC=\r\n"
+              "RegCislo=\r\nPort=LPT1:\r\n",
+              FileBytes(ini_));
+    EXPECT_TRUE(boxes_.Shown().empty());
+}
+
+TEST_F(AgendaSettings, ShowsEachKeyInItsBoxAndOkWritesEachBoxUnderItsKeyForTheNextLoad)
+{
+    LayHost();
+    files_.WriteIni(ini_, {"[Jine]", "Nazev=Nepatří sem", "[Firma]", "Port=LPT2:", "Tel=+420 381 212 121",
+                           "Nazev=Železářství U Kováře", "PSC=390 01", "Mesto=Tábor", "Ulice=Křižíkovo nám. 5",
+                           "Fax=", "ICO=12345678", "DIC=CZ12345678", "RegCislo=OR KS Č. Budějovice A 1"});
+    Driven<CAgendaSettingsDlg> dlg;
+    std::vector<std::string> shown;
+    const std::vector<std::string> typed = {"Nový název", "Nová ulice 1", "Město", "111 22", "Telefon 1",
+                                            "Fax 2", "87654321", "CZ87654321", "Rejstřík ř. 9", "LPT3:"};
+    dlg.Then([&](HWND d) {
+           shown = Boxes(d);
+           SaveScreenshot("settings", d);
+       })
+        .Then([&](HWND d) {
+            for (size_t i = 0; i < typed.size(); ++i)
+                TypeText(d, kKeys[i].box, typed[i].c_str());
+            Click(d, IDOK);
+        });
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    EXPECT_EQ(std::vector<std::string>({"Železářství U Kováře", "Křižíkovo nám. 5", "Tábor", "390 01",
+                                        "+420 381 212 121", "", "12345678", "CZ12345678",
+                                        "OR KS Č. Budějovice A 1", "LPT2:"}),
+              shown);
+    for (size_t i = 0; i < typed.size(); ++i) {
+        char value[260] = {};
+        GetPrivateProfileStringA("Firma", kKeys[i].key, "<none>", value, sizeof value, ini_.c_str());
+        EXPECT_EQ(typed[i], value) << kKeys[i].key;
+    }
+    // The other section is left alone.
+    char other[64] = {};
+    GetPrivateProfileStringA("Jine", "Nazev", "", other, sizeof other, ini_.c_str());
+    EXPECT_EQ(std::string("Nepatří sem"), other);
+
+    AgendaConfig config;
+    config.Load();
+    EXPECT_EQ(typed, Loaded(config));
+    EXPECT_TRUE(boxes_.Shown().empty());
+}
+
+TEST_F(AgendaSettings, ClearedPortIsWrittenEmptyAndLoadsEmpty)
+{
+    LayHost();
+    files_.WriteIni(ini_, {"[Firma]", "Nazev=Firma", "Port=LPT2:"});
+    Driven<CAgendaSettingsDlg> dlg;
+    dlg.Then([](HWND d) {
+        TypeText(d, IDC_PORT, "");
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    const std::string written = FileBytes(ini_);
+    EXPECT_NE(std::string::npos, written.find("\r\nPort=\r\n")) << written;
+    AgendaConfig config;
+    config.Port = "LPT9:";
+    config.Load();
+    EXPECT_EQ("", config.Port);
+    EXPECT_EQ("Firma", config.Nazev);
+}
+
+TEST_F(AgendaSettings, CancelAfterEditingLeavesTheFileAsItWas)
+{
+    files_.WriteIni(ini_, {"; poznámka", "[Firma]", "Nazev=Původní", "Port=LPT2:"});
+    const std::string before = FileBytes(ini_);
+    enum class How { Button, Escape, CloseBox };
+    for (How how : {How::Button, How::Escape, How::CloseBox}) {
+        Driven<CAgendaSettingsDlg> dlg;
+        dlg.Then([&](HWND d) {
+            TypeText(d, IDC_NAZEV, "Změněno");
+            TypeText(d, IDC_PORT, "");
+            switch (how) {
+            case How::Button: Click(d, IDCANCEL); break;
+            case How::Escape: SendMessageA(d, WM_COMMAND, IDCANCEL, 0); break;
+            case How::CloseBox: SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+            }
+        });
+        EXPECT_EQ(IDCANCEL, dlg.DoModal()) << int(how);
+        EXPECT_EQ(before, FileBytes(ini_)) << int(how);
+    }
+}
+
+TEST_F(AgendaSettings, FileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen)
+{
+    // A folder where the file should be: nothing can be read from it or written to it.
+    ASSERT_TRUE(CreateDirectoryA(ini_.c_str(), nullptr));
+    Driven<CAgendaSettingsDlg> dlg;
+    bool stillOpen = false;
+    std::string kept;
+    dlg.Then([](HWND d) {
+           TypeText(d, IDC_NAZEV, "Nový");
+           Click(d, IDOK);
+       })
+        .Then([&](HWND d) {
+            stillOpen = IsWindowVisible(d);
+            kept = BoxText(d, IDC_NAZEV);
+            Click(d, IDCANCEL);
+        });
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ("Nový", kept);
+    ASSERT_EQ(1u, boxes_.Shown().size());
+    EXPECT_EQ("Nastavení se nepodařilo uložit do souboru\n\n" + ini_, boxes_.Shown()[0].text);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes_.Shown()[0].flags);
+}
+
+}  // namespace

@@ -97,8 +97,12 @@ HWND WaitForWindow(DWORD pid, const char* windowClass, const char* title, DWORD 
 
 std::string Text(HWND window)
 {
+    // WM_GETTEXT itself: GetWindowText gives only the stored title of another process's
+    // window, never the contents of an edit box.
     char buffer[1024] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
     return buffer;
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "app/DrawTransparent.h"
@@ -193,6 +194,53 @@ TEST(DrawTransparent, LeavesNoGdiObjectsBehind)
         DrawTransparent(bitmap, dest.Dc(), 0, 0, kTeal);
     EXPECT_EQ(before, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     DeleteObject(bitmap);
+}
+
+// What the destination receives, recorded in an enhanced metafile: the colours set on it
+// and exactly two block transfers, an AND with the mask and an OR with the image.
+TEST(DrawTransparent, DestinationGetsTheColoursThenExactlyTwoBlockTransfers)
+{
+    HBITMAP bitmap = MakeBitmap(3, 2, {kTeal, RGB(1, 2, 3), RGB(0, 0, 0), kTeal, kTeal, RGB(9, 9, 9)});
+    HDC meta = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, meta);
+    DrawTransparent(bitmap, meta, 10, 5, kTeal);
+    HENHMETAFILE recorded = CloseEnhMetaFile(meta);
+    ASSERT_NE(nullptr, recorded);
+
+    std::vector<std::string> calls;
+    auto collect = [](HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data) -> int {
+        auto& out = *reinterpret_cast<std::vector<std::string>*>(data);
+        switch (record->iType) {
+        case EMR_SETBKCOLOR:
+            out.push_back("bk " + std::to_string(reinterpret_cast<const EMRSETBKCOLOR*>(record)->crColor));
+            break;
+        case EMR_SETTEXTCOLOR:
+            out.push_back("text " + std::to_string(reinterpret_cast<const EMRSETTEXTCOLOR*>(record)->crColor));
+            break;
+        case EMR_BITBLT: {
+            const auto* blt = reinterpret_cast<const EMRBITBLT*>(record);
+            out.push_back("blt " + std::to_string(blt->xDest) + "," + std::to_string(blt->yDest) + " " +
+                          std::to_string(blt->cxDest) + "x" + std::to_string(blt->cyDest) + " " +
+                          (blt->dwRop == SRCAND ? "AND" : blt->dwRop == SRCPAINT ? "OR" : "other"));
+            break;
+        }
+        case EMR_STRETCHBLT: case EMR_MASKBLT: case EMR_PLGBLT: case EMR_STRETCHDIBITS:
+        case EMR_SETDIBITSTODEVICE: case EMR_TRANSPARENTBLT: case EMR_ALPHABLEND:
+            out.push_back("other transfer");
+            break;
+        }
+        return 1;
+    };
+    EnumEnhMetaFile(nullptr, recorded, collect, &calls, nullptr);
+    DeleteEnhMetaFile(recorded);
+    DeleteObject(bitmap);
+    const std::vector<std::string> expected = {
+        "bk " + std::to_string(RGB(255, 255, 255)),
+        "text " + std::to_string(RGB(0, 0, 0)),
+        "blt 10,5 3x2 AND",
+        "blt 10,5 3x2 OR",
+    };
+    EXPECT_EQ(expected, calls);
 }
 
 }  // namespace

@@ -13,3 +13,9 @@ if [ ! -f "$WINEPREFIX/.quillet-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.quillet-ready"
 fi
+# Wine's own fonts ("MS Sans Serif", Tahoma, Marlett) into the prefix, where Wine looks for
+# them: without them dialogs are laid out in a wider substitute and texts get clipped.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ]; then
+  cp -n /usr/share/wine/fonts/* "$fonts/" 2>/dev/null || true
+fi

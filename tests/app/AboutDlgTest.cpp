@@ -83,12 +83,12 @@ TEST(SplashDialog, ShowsTheWholeSplashPictureCentred)
     });
     dlg.DoModal();
     EXPECT_TRUE(exStyle & WS_EX_APPWINDOW);
-    // The picture control takes the bitmap's size, and the dialog (220 x 68 dialog units,
-    // 330 x 110 pixels with the 8 point "MS Sans Serif" of Windows) shows it nearly whole.
+    // The picture control takes the bitmap's size, and the dialog (220 x 68 dialog units of
+    // an 8 point "MS Sans Serif") comes to the same size, give or take the rounding.
     EXPECT_EQ(330, picture.right - picture.left);
     EXPECT_EQ(111, picture.bottom - picture.top);
-    EXPECT_GE(client.right, 330);
-    EXPECT_GE(client.bottom, 110);
+    EXPECT_NEAR(330, client.right, 1);
+    EXPECT_NEAR(111, client.bottom, 1);
     EXPECT_NEAR((work.left + work.right) / 2, (window.left + window.right) / 2, 2);
     EXPECT_NEAR((work.top + work.bottom) / 2, (window.top + window.bottom) / 2, 2);
 }

@@ -13,6 +13,7 @@ BOOL CTrayApp::InitInstance()
 {
     // Owned from the start; the mutex goes with the process, so a new start right after
     // exit works at once.
+    SetLastError(ERROR_SUCCESS);
     KernelHandle mutex(CreateMutexA(nullptr, TRUE, kInstanceMutexName));
     if (GetLastError() == ERROR_ALREADY_EXISTS)
         return FALSE;  // another instance runs: end silently

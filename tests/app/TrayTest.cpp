@@ -7,6 +7,9 @@
 
 #include <vector>
 
+#include <shellapi.h>
+
+#include "app/HookLibrary.h"
 #include "app/TrayApp.h"
 #include "app/TrayDlg.h"
 #include "res/resource.h"
@@ -97,14 +100,31 @@ void HoldKey(WORD vk, bool down)
     }
 }
 
+// Whether the notification area holds the window's icon: only a known icon can be
+// modified.
+bool HasTrayIcon(HWND window)
+{
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = 0;
+    data.uFlags = NIF_TIP;
+    lstrcpynA(data.szTip, "Quillet", sizeof data.szTip);
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
 TEST(TrayDlgTest, HotkeysActOnReleaseWithoutModifiersAndLeftClicksChoose)
 {
     MessageBoxRecorder boxes;  // no host installed: Load says so
     OleInitialize(nullptr);
     Driven<RecordingTrayDlg> dialog;
     bool hiddenAfterTick = false;
+    bool iconWhileRunning = false;
+    HWND window = nullptr;
     dialog
-        .Then([](HWND d) {
+        .Then([&](HWND d) {
+            window = d;
+            iconWhileRunning = HasTrayIcon(d);
             HookKey(d, VK_F10, false);  // the press does nothing
             HookKey(d, VK_F10, true);
             HookKey(d, VK_F11, true);
@@ -144,6 +164,10 @@ TEST(TrayDlgTest, HotkeysActOnReleaseWithoutModifiersAndLeftClicksChoose)
         });
     EXPECT_EQ(dialog.DoModal(), 1);
     EXPECT_TRUE(hiddenAfterTick);
+    // The end took the icon away and removed the hook.
+    EXPECT_TRUE(iconWhileRunning);
+    EXPECT_FALSE(HasTrayIcon(window));
+    EXPECT_FALSE(RemoveHook());
     EXPECT_EQ(dialog.requests, (std::vector<int>{LastTaxDocument, LastDeliveryNote, ChooseDocument,
                                                  ChooseDocument}));
     OleUninitialize();

@@ -140,6 +140,21 @@ TEST_F(QuilletE2E, F10AnsweredNoPrintsNothing)
     EXPECT_EQ(Read(e2e::PortPath()), "");
 }
 
+TEST_F(QuilletE2E, WhileTheQuestionIsOpenAClickOnTheIconStartsNothing)
+{
+    PressKey(VK_F10);
+    HWND box = QuestionBox(Pid());
+    ASSERT_NE(box, nullptr);
+    e2e::ClickTrayIcon(false);
+    PressKey(VK_F11);
+    EXPECT_FALSE(WaitFor([&] {
+        return !Windows(Pid(), "#32770", "Vyberte dokument").empty() ||
+               Windows(Pid(), "#32770", "Quillet").size() > 1;
+    }, kQuiet));
+    Click(Button(box, IDNO));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, kWait));
+}
+
 TEST_F(QuilletE2E, F10WithCtrlOrShiftHeldDoesNothing)
 {
     PressKey(VK_F10, VK_CONTROL);

@@ -8,6 +8,7 @@
 #include "app/HookLibrary.h"
 #include "Mon2kDbe.h"
 #include "config/AgendaSettingsDlg.h"
+#include "framework/Gdi.h"
 #include "framework/Handles.h"
 #include "print/DocPickerDlg.h"
 #include "res/resource.h"
@@ -141,21 +142,21 @@ void CTrayDlg::OnTrayNotify(LPARAM mouseMessage)
 
     POINT cursor;
     GetCursorPos(&cursor);
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    UniqueMenu menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
     if (!menu)
         return;
     // The foreground window and the WM_NULL afterwards make the menu close when the user
     // clicks elsewhere, and let it open again on the next click.
     SetForegroundWindow(GetSafeHwnd());
-    TrackPopupMenu(GetSubMenu(menu, 0), 0, cursor.x, cursor.y, 0, GetSafeHwnd(), nullptr);
+    TrackPopupMenu(GetSubMenu(menu.Get(), 0), 0, cursor.x, cursor.y, 0, GetSafeHwnd(), nullptr);
     PostMessageA(GetSafeHwnd(), WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 void CTrayDlg::SetTrayIcon(bool add)
 {
     NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;  // 88 bytes: the original structure
+    // The first version of the structure: 88 bytes in a 32-bit build, 104 in this one.
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = GetSafeHwnd();
     data.uID = 0;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -196,18 +197,18 @@ namespace {
 
 void CallComponentEntry(const char* name)
 {
+    // Only when the component lies in the current directory.
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA("mon2kdbe.dll", &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     FindClose(search);
-    HMODULE module = LoadLibraryA("mon2kdbe.dll");
-    if (!module)
-        return;
+    // The bare name, so that the system's search order finds it; freed whether or not
+    // the entry point is there.
+    UniqueModule module(LoadLibraryA("mon2kdbe.dll"));
     using Entry = HRESULT(STDAPICALLTYPE*)();
-    if (auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name))))
+    if (auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(module.Proc(name))))
         entry();
-    FreeLibrary(module);
 }
 
 }  // namespace

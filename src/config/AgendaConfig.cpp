@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/FirmaKeys.h"
 #include "framework/MessageBox.h"
 #include "res/resource.h"
 
@@ -35,11 +36,10 @@ bool FileExists(const char* path)
     return true;
 }
 
-std::string ReadIniValue(const std::string& file, const char* section, const char* key,
-                         const char* defaultValue = "")
+std::string ReadIniValue(const std::string& file, const char* section, const char* key)
 {
     char value[kValueBufferSize] = {};
-    GetPrivateProfileStringA(section, key, defaultValue, value, kValueBufferSize, file.c_str());
+    GetPrivateProfileStringA(section, key, "", value, kValueBufferSize, file.c_str());
     return value;
 }
 
@@ -87,18 +87,7 @@ void AgendaConfig::Load()
     AgendaDir = yearDir;
     YearDir = NormaliseDirectory(yearDir + ReadIniValue(monS3Ini, "LastDirs", "LastYear"));
 
-    const std::string quilletIni = QuilletIniPath();
-    Nazev = ReadIniValue(quilletIni, "Firma", "Nazev");
-    Ulice = ReadIniValue(quilletIni, "Firma", "Ulice");
-    Mesto = ReadIniValue(quilletIni, "Firma", "Mesto");
-    PSC = ReadIniValue(quilletIni, "Firma", "PSC");
-    Tel = ReadIniValue(quilletIni, "Firma", "Tel");
-    Fax = ReadIniValue(quilletIni, "Firma", "Fax");
-    ICO = ReadIniValue(quilletIni, "Firma", "ICO");
-    DIC = ReadIniValue(quilletIni, "Firma", "DIC");
-    RegCislo = ReadIniValue(quilletIni, "Firma", "RegCislo");
-    // The default covers a missing key only; a key present but empty gives an empty port.
-    Port = ReadIniValue(quilletIni, "Firma", "Port", "LPT1:");
+    ReadFirma(QuilletIniPath(), *this);
 }
 
 std::string QuilletIniPath()

@@ -1,0 +1,51 @@
+// The ten keys of section "Firma" of Quillet.ini, kept in one place so that
+// AgendaConfig::Load and the settings dialog read and write the same keys in the same order.
+#pragma once
+
+#include <string>
+
+// One key and the member that holds its value; Owner has the ten members named as the keys.
+template <class Owner>
+struct FirmaKey {
+    const char* name;
+    std::string Owner::*value;
+    const char* defaultValue;  // for a missing key only; a key present but empty stays empty
+};
+
+// The keys in the order they are read and written.
+template <class Owner>
+constexpr FirmaKey<Owner> kFirmaKeys[] = {
+    {"Nazev", &Owner::Nazev, ""},
+    {"Ulice", &Owner::Ulice, ""},
+    {"Mesto", &Owner::Mesto, ""},
+    {"PSC", &Owner::PSC, ""},
+    {"Tel", &Owner::Tel, ""},
+    {"Fax", &Owner::Fax, ""},
+    {"ICO", &Owner::ICO, ""},
+    {"DIC", &Owner::DIC, ""},
+    {"RegCislo", &Owner::RegCislo, ""},
+    {"Port", &Owner::Port, "LPT1:"},
+};
+
+// One key of section "Firma"; values longer than 259 characters arrive cut.
+std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char* defaultValue);
+// Writes one key of section "Firma"; an empty value is written as an empty key, not removed.
+bool WriteFirmaKey(const std::string& iniPath, const char* key, const std::string& value);
+
+template <class Owner>
+void ReadFirma(const std::string& iniPath, Owner& owner)
+{
+    for (const auto& key : kFirmaKeys<Owner>)
+        owner.*key.value = ReadFirmaKey(iniPath, key.name, key.defaultValue);
+}
+
+// Writes all ten keys, empty ones too; stops at the first key that cannot be written.
+template <class Owner>
+bool WriteFirma(const std::string& iniPath, const Owner& owner)
+{
+    for (const auto& key : kFirmaKeys<Owner>) {
+        if (!WriteFirmaKey(iniPath, key.name, owner.*key.value))
+            return false;
+    }
+    return true;
+}

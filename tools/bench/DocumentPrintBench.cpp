@@ -4,7 +4,6 @@
 // (needs mon2kdbe.dll registered)
 #include <windows.h>
 #include <ole2.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,41 +11,12 @@
 #include <vector>
 
 #include "DbfWriter.h"
+#include "Measure.h"
 #include "config/AgendaConfig.h"
 #include "framework/MessageBox.h"
 #include "print/PrintRequest.h"
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void PrintMemory(const char* when)
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    std::printf("%-30s peak working set %8.1f MB, peak pagefile %8.1f MB, working set %8.1f MB\n", when,
-                counters.PeakWorkingSetSize / 1048576.0, counters.PeakPagefileUsage / 1048576.0,
-                counters.WorkingSetSize / 1048576.0);
-}
-
-double FileMb(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA info;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info))
-        return 0;
-    return (static_cast<double>(info.nFileSizeHigh) * 4294967296.0 + info.nFileSizeLow) / 1048576.0;
-}
 
 // The year's documents: cash sales and delivery notes in turn, the newest a cash sale.
 void WriteDocuments(const std::string& path, long documents)
@@ -120,27 +90,6 @@ void WriteCards(const std::string& path, long cards)
         w.Add({i, "Skladovat v suchu, balení po " + std::to_string(i % 50 + 1) + " kusech"});
 }
 
-// A plain sequential read in 1 MB blocks, the floor any reader of the file stands on.
-double PlainRead(const std::string& path)
-{
-    const double start = Now();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    std::vector<unsigned char> buffer(1 << 20);
-    unsigned long long sum = 0;
-    DWORD got = 0;
-    while (ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0)
-        for (DWORD i = 0; i < got; i += 64)
-            sum += buffer[i];
-    CloseHandle(file);
-    const double seconds = Now() - start;
-    if (sum == 1)  // keeps the loop from being dropped
-        std::printf(" ");
-    return seconds;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -184,14 +133,14 @@ int main(int argc, char** argv)
         return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
     });
 
-    double plain = PlainRead(itemFile);  // warms the cache the same way for both
+    double plain = PlainRead(itemFile).seconds;  // warms the cache the same way for both
     std::printf("plain sequential read of the item file, cold   %8.3f s\n", plain);
     for (int run = 1; run <= 3; ++run) {
         DeleteFileA(port.c_str());
         t = Now();
         const PrintOutcome outcome = PrintRequest(config, LastTaxDocument);
         const double print = Now() - t;
-        plain = PlainRead(itemFile);
+        plain = PlainRead(itemFile).seconds;
         std::printf("print the newest document, run %d              %8.3f s  (%s, %.1f KB on the port)\n", run,
                     print, outcome == PrintOutcome::Printed ? "printed" : "NOT PRINTED", FileMb(port) * 1024);
         std::printf("plain sequential read of the item file          %8.3f s  (print / read %.1f)\n", plain,

@@ -3,7 +3,6 @@
 // Usage: host_table_bench [records]   (needs mon2kdbe.dll registered)
 #include <windows.h>
 #include <ole2.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,31 +10,10 @@
 #include <vector>
 
 #include "DbfWriter.h"
+#include "Measure.h"
 #include "host/HostTable.h"
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void PrintMemory(const char* when)
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    std::printf("%-28s peak working set %8.1f MB, peak pagefile %8.1f MB, working set %8.1f MB\n", when,
-                counters.PeakWorkingSetSize / 1048576.0, counters.PeakPagefileUsage / 1048576.0,
-                counters.WorkingSetSize / 1048576.0);
-}
 
 void WriteItems(const std::string& path, long records)
 {
@@ -69,25 +47,6 @@ void WriteItems(const std::string& path, long records)
     }
 }
 
-// A plain sequential read in 1 MB blocks, the floor any reader of the file stands on.
-unsigned long long PlainRead(const std::string& path, double* seconds)
-{
-    const double start = Now();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    std::vector<unsigned char> buffer(1 << 20);
-    unsigned long long sum = 0;
-    DWORD got = 0;
-    while (ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0)
-        for (DWORD i = 0; i < got; i += 64)
-            sum += buffer[i];
-    CloseHandle(file);
-    *seconds = Now() - start;
-    return sum;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -103,15 +62,13 @@ int main(int argc, char** argv)
     double t = Now();
     WriteItems(file, records);
     std::printf("written %ld records in %.2f s\n", records, Now() - t);
-    WIN32_FILE_ATTRIBUTE_DATA info;
-    GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &info);
-    const double fileMb = (static_cast<double>(info.nFileSizeHigh) * 4294967296.0 + info.nFileSizeLow) / 1048576.0;
+    const double fileMb = FileMb(file);
     std::printf("file size %.1f MB\n", fileMb);
 
-    double plain = 0;
-    PlainRead(file, &plain);  // warms the cache the same way for both
-    const unsigned long long sum = PlainRead(file, &plain);
-    std::printf("plain sequential read       %8.3f s  (checksum %llu)\n", plain, sum);
+    PlainRead(file);  // warms the cache the same way for both
+    const PlainReadResult plainRead = PlainRead(file);
+    const double plain = plainRead.seconds;
+    std::printf("plain sequential read       %8.3f s  (checksum %llu)\n", plain, plainRead.checksum);
     PrintMemory("before the component:");
 
     try {

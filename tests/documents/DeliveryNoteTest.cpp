@@ -46,20 +46,6 @@ DocRecord DeliveryNote7()
     return d;
 }
 
-ItemRecord Item(const char* typ, long doc, const std::string& name, const char* catalogue, dbf::Value quantity,
-                const char* unit, long card)
-{
-    ItemRecord i;
-    i.typ = typ;
-    i.docId = doc;
-    i.nazev = name;
-    i.katalog = catalogue;
-    i.pocet = quantity;
-    i.mj = unit;
-    i.card = card;
-    return i;
-}
-
 dbf::Value Units(long long tenThousandths)
 {
     return dbf::Value::Currency(tenThousandths);

@@ -34,6 +34,22 @@ void RemoveTree(const std::string& path)
 
 }  // namespace
 
+ItemRecord Item(const std::string& typ, long docId, const std::string& name, const std::string& catalogue,
+                dbf::Value quantity, const std::string& unit, long card, dbf::Value price, dbf::Value rate)
+{
+    ItemRecord i;
+    i.typ = typ;
+    i.docId = docId;
+    i.nazev = name;
+    i.katalog = catalogue;
+    i.pocet = quantity;
+    i.mj = unit;
+    i.card = card;
+    i.cena = price;
+    i.dph = rate;
+    return i;
+}
+
 SampleAgenda::SampleAgenda()
 {
     char temp[MAX_PATH];

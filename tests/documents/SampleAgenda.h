@@ -37,6 +37,11 @@ struct ItemRecord {
     dbf::Value dph = dbf::Value::Currency(0);
 };
 
+// One item row, its fields in the table's order; price and rate stay 0 where a test needs none.
+ItemRecord Item(const std::string& typ, long docId, const std::string& name, const std::string& catalogue,
+                dbf::Value quantity, const std::string& unit, long card,
+                dbf::Value price = dbf::Value::Currency(0), dbf::Value rate = dbf::Value::Currency(0));
+
 struct CardRecord {
     long cislo;
     std::string pozn;

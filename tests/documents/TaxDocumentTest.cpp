@@ -33,22 +33,6 @@ DocRecord CashSale(long id, const std::string& number)
     return d;
 }
 
-ItemRecord Sale(long doc, const std::string& name, const std::string& catalogue, dbf::Value quantity,
-                const char* unit, long card, dbf::Value price, dbf::Value rate, const char* typ = "S")
-{
-    ItemRecord i;
-    i.typ = typ;
-    i.docId = doc;
-    i.nazev = name;
-    i.katalog = catalogue;
-    i.pocet = quantity;
-    i.mj = unit;
-    i.card = card;
-    i.cena = price;
-    i.dph = rate;
-    return i;
-}
-
 // One item row: name, catalogue, quantity, unit, price, rate, net, gross as printed.
 std::string Row(const std::string& name, const std::string& catalogue, const char* q, const char* unit,
                 const char* p, const char* r, const char* net, const char* gross)
@@ -124,17 +108,17 @@ TEST_F(TaxDocumentTest, PrintsTheWholePage)
     doc.celkem = Money(3328300);
     agenda.WriteDocuments({CashSale(11, "P11"), doc, CashSale(13, "P13")});
     agenda.WriteItems({
-        Sale(12, kScrew, kScrewCatalogue, Money(20000), "bal", 101, Money(999900), Money(220000)),
-        Sale(11, "Jiný doklad", "X", Money(10000), "ks", 101, Money(10000), Money(220000)),
-        Sale(12, "Hmoždinka 6 mm", "HM-6", Money(30000), "ks", 102, Money(3333), Money(50000)),
-        Sale(12, "Malé s", "X", Money(10000), "ks", 101, Money(10000), Money(220000), "s"),
-        Sale(12, "Vratka palety", "VP", Money(-10000), "ks", 999, Money(100000), Money(220000)),
-        Sale(13, "Další doklad", "X", Money(10000), "ks", 101, Money(10000), Money(220000)),
-        Sale(12, "Podložka", "PD", Money(10000), "ks", 0, Money(1250), Money(0)),
-        Sale(12, "Podložka vrácená", "PD", Money(-10000), "ks", 0, Money(1250), Money(0)),
-        Sale(12, "Bez množství", "BM", dbf::Value::Blank(), "ks", 0, Money(50000), Money(220000)),
-        Sale(12, "Bez ceny", "BC", Money(10000), "ks", 0, dbf::Value::Blank(), Money(220000)),
-        Sale(12, "Bez sazby", "BS", Money(20000), "ks", 0, Money(15000), dbf::Value::Blank()),
+        Item("S", 12, kScrew, kScrewCatalogue, Money(20000), "bal", 101, Money(999900), Money(220000)),
+        Item("S", 11, "Jiný doklad", "X", Money(10000), "ks", 101, Money(10000), Money(220000)),
+        Item("S", 12, "Hmoždinka 6 mm", "HM-6", Money(30000), "ks", 102, Money(3333), Money(50000)),
+        Item("s", 12, "Malé s", "X", Money(10000), "ks", 101, Money(10000), Money(220000)),
+        Item("S", 12, "Vratka palety", "VP", Money(-10000), "ks", 999, Money(100000), Money(220000)),
+        Item("S", 13, "Další doklad", "X", Money(10000), "ks", 101, Money(10000), Money(220000)),
+        Item("S", 12, "Podložka", "PD", Money(10000), "ks", 0, Money(1250), Money(0)),
+        Item("S", 12, "Podložka vrácená", "PD", Money(-10000), "ks", 0, Money(1250), Money(0)),
+        Item("S", 12, "Bez množství", "BM", dbf::Value::Blank(), "ks", 0, Money(50000), Money(220000)),
+        Item("S", 12, "Bez ceny", "BC", Money(10000), "ks", 0, dbf::Value::Blank(), Money(220000)),
+        Item("S", 12, "Bez sazby", "BS", Money(20000), "ks", 0, Money(15000), dbf::Value::Blank()),
     });
 
     Print(12);
@@ -190,7 +174,7 @@ TEST_F(TaxDocumentTest, ZeroRateSaleWithoutSalesRows)
     doc.celkem = Money(1000000);
     doc.vystavil = "Karel Čapek";
     agenda.WriteDocuments({doc});
-    agenda.WriteItems({Sale(14, "Malé s", "X", Money(10000), "ks", 101, Money(10000), Money(0), "s")});
+    agenda.WriteItems({Item("s", 14, "Malé s", "X", Money(10000), "ks", 101, Money(10000), Money(0))});
 
     Print(14);
 

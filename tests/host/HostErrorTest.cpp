@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 #include "HostTestSupport.h"
@@ -84,18 +83,8 @@ TEST(HostErrorText, SystemTextLosesOnlyItsLineEnd)
 
 TEST(HostError, EmptyHandleRaisesEPointerForEveryOperation)
 {
-    const std::vector<std::pair<const char*, std::function<void(HostTable&)>>> operations = {
-        {"OpenTable", [](HostTable& t) { t.OpenTable("C:\\SkSezDok"); }},
-        {"CloseTable", [](HostTable& t) { t.CloseTable(); }},
-        {"RecordCount", [](HostTable& t) { t.RecordCount(); }},
-        {"MoveFirst", [](HostTable& t) { t.MoveFirst(); }},
-        {"MoveLast", [](HostTable& t) { t.MoveLast(); }},
-        {"MovePrev", [](HostTable& t) { t.MovePrev(); }},
-        {"MoveNext", [](HostTable& t) { t.MoveNext(); }},
-        {"FieldValue", [](HostTable& t) { t.FieldValue("Tag"); }},
-        {"Seek", [](HostTable& t) { t.Seek(1); }},
-        {"SetIndex", [](HostTable& t) { t.SetIndex("Tag"); }},
-    };
+    std::vector<TableOperation> operations = {{"OpenTable", [](HostTable& t) { t.OpenTable("C:\\SkSezDok"); }}};
+    operations.insert(operations.end(), OperationsAfterOpen().begin(), OperationsAfterOpen().end());
     HostTable empty;
     HostTable released = CreateHostTable();
     ASSERT_FALSE(released.Empty());

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 #include "DbfWriter.h"
@@ -297,20 +296,9 @@ TEST_F(HostTableTest, EveryOperationOnAClosedTableFailsNamingThePath)
         DbfWriter w(dir.File("t.dbf"), {{"Tag", FieldType::Character, 2}});
         w.Add({"a"});
     }
-    const std::vector<std::pair<const char*, std::function<void(HostTable&)>>> operations = {
-        {"CloseTable", [](HostTable& t) { t.CloseTable(); }},
-        {"RecordCount", [](HostTable& t) { t.RecordCount(); }},
-        {"MoveFirst", [](HostTable& t) { t.MoveFirst(); }},
-        {"MoveLast", [](HostTable& t) { t.MoveLast(); }},
-        {"MovePrev", [](HostTable& t) { t.MovePrev(); }},
-        {"MoveNext", [](HostTable& t) { t.MoveNext(); }},
-        {"FieldValue", [](HostTable& t) { t.FieldValue("Tag"); }},
-        {"Seek", [](HostTable& t) { t.Seek(1); }},
-        {"SetIndex", [](HostTable& t) { t.SetIndex("Tag"); }},
-    };
     const std::string closedPath = dir.File("t");
     const std::string missingPath = dir.File("Chybí");
-    for (const auto& [name, call] : operations) {
+    for (const auto& [name, call] : OperationsAfterOpen()) {
         HostTable closed = Open(closedPath);
         closed.CloseTable();
         HostTable missing = CreateHostTable();

@@ -82,3 +82,19 @@ void WriteBytes(const std::string& path, const std::string& bytes)
         written != bytes.size())
         throw std::runtime_error("cannot write " + path);
 }
+
+const std::vector<TableOperation>& OperationsAfterOpen()
+{
+    static const std::vector<TableOperation> operations = {
+        {"CloseTable", [](HostTable& t) { t.CloseTable(); }},
+        {"RecordCount", [](HostTable& t) { t.RecordCount(); }},
+        {"MoveFirst", [](HostTable& t) { t.MoveFirst(); }},
+        {"MoveLast", [](HostTable& t) { t.MoveLast(); }},
+        {"MovePrev", [](HostTable& t) { t.MovePrev(); }},
+        {"MoveNext", [](HostTable& t) { t.MoveNext(); }},
+        {"FieldValue", [](HostTable& t) { t.FieldValue("Tag"); }},
+        {"Seek", [](HostTable& t) { t.Seek(1); }},
+        {"SetIndex", [](HostTable& t) { t.SetIndex("Tag"); }},
+    };
+    return operations;
+}

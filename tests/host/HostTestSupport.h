@@ -1,9 +1,12 @@
-// Shared pieces of the host tests: a scratch folder of tables, and reading a HostError's
-// error object.
+// Shared pieces of the host tests: a scratch folder of tables, reading a HostError's
+// error object, and the list of a table's operations.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "host/HostTable.h"
 
@@ -36,6 +39,11 @@ HostError Raised(Call call)
     }
     throw std::runtime_error("no HostError raised");
 }
+
+// One operation of a table by name, for the tests that try every one of them.
+using TableOperation = std::pair<const char*, std::function<void(HostTable&)>>;
+// Every operation but OpenTable, with arguments that would do on an opened table.
+const std::vector<TableOperation>& OperationsAfterOpen();
 
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);

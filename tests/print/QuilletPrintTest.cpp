@@ -4,38 +4,13 @@
 
 #include <windows.h>
 
+#include "config/HostFiles.h"
 #include "documents/SampleAgenda.h"
 #include "support/TempFile.h"
 
 namespace {
 
 const std::string kSetupIni = "C:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini";
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
-
-void CreateFolders(const std::string& path)
-{
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    CreateDirectoryA(path.c_str(), nullptr);
-}
 
 struct ProgramRun {
     DWORD status;
@@ -46,16 +21,10 @@ class QuilletPrintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // Whatever installation the prefix has is put aside for the test.
-        CreateFolders(kSetupIni.substr(0, kSetupIni.rfind('\\')));
-        aside_ = kSetupIni + ".qlt-print-aside";
-        hadSetup_ = MoveFileExA(kSetupIni.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-
         const std::string hostDir = agenda.Root() + "\\Money S3";
-        CreateDirectoryA(hostDir.c_str(), nullptr);
-        ASSERT_TRUE(WriteFileBytes(kSetupIni, "[InstParams]\r\nLocalPath=" + hostDir + "\r\n"));
-        ASSERT_TRUE(WriteFileBytes(hostDir + "\\MonS3.ini", "[Directory]\r\nDataRoot=" + agenda.Root() +
-                                                                "\r\n[LastDirs]\r\nLastFirm=Firma\r\nLastYear=Rok2026\r\n"));
+        ASSERT_TRUE(WriteBytes(kSetupIni, "[InstParams]\r\nLocalPath=" + hostDir + "\r\n"));
+        ASSERT_TRUE(WriteBytes(hostDir + "\\MonS3.ini", "[Directory]\r\nDataRoot=" + agenda.Root() +
+                                                            "\r\n[LastDirs]\r\nLastFirm=Firma\r\nLastYear=Rok2026\r\n"));
 
         appDir_ = agenda.Root() + "\\Quillet\\";
         CreateDirectoryA(appDir_.c_str(), nullptr);
@@ -80,17 +49,10 @@ protected:
         agenda.WriteCards({});
     }
 
-    void TearDown() override
-    {
-        DeleteFileA(kSetupIni.c_str());
-        if (hadSetup_)
-            MoveFileA(aside_.c_str(), kSetupIni.c_str());
-    }
-
     void WritePort(const std::string& portName)
     {
-        ASSERT_TRUE(WriteFileBytes(appDir_ + "Quillet.ini",
-                                   "[Firma]\r\nNazev=Železářství Čermák\r\nPort=" + portName + "\r\n"));
+        ASSERT_TRUE(WriteBytes(appDir_ + "Quillet.ini",
+                               "[Firma]\r\nNazev=Železářství Čermák\r\nPort=" + portName + "\r\n"));
     }
 
     ProgramRun Start(const std::string& arguments)
@@ -131,8 +93,8 @@ protected:
     TempFile output{"out"};
     std::vector<ItemRecord> items;
     std::string appDir_;
-    std::string aside_;
-    bool hadSetup_ = false;
+    // Whatever installation the prefix has is put aside for the test.
+    SetAside setupIni_{kSetupIni};
 };
 
 TEST_F(QuilletPrintTest, ExitStatusSaysWhetherADocumentWasPrinted)

@@ -6,7 +6,7 @@ set -euo pipefail
 # cmake, ninja-build: the build; g++-mingw-w64-x86-64-posix: the Windows compiler and
 # windres; wine, wine64: runs the programs and tests; xvfb, xauth: a screen for dialogs;
 # xdotool, x11-utils, imagemagick: keystrokes, clicks and screenshots in end-to-end runs;
-# googletest: the test framework's sources; locales: cs_CZ.UTF-8; python3: sample data;
+# googletest: the test framework's sources; locales: cs_CZ.UTF-8; python3: regenerating the icons and bitmaps;
 # fonts-wine: Wine's own fonts, so that dialogs get the metrics they were laid out for.
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool
           x11-utils imagemagick googletest locales python3 fonts-wine)

@@ -20,9 +20,6 @@ const char* const kSetupIniPaths[] = {
     "E:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini",
 };
 
-// Used when the string table cannot be read, so that the user never gets an empty box.
-const char kNoHostText[] = "Na tomto počítači pravděpodobně nejsou nainstalovány MoneyS3.";
-
 // Values longer than this are cut by the API to 259 characters.
 constexpr DWORD kValueBufferSize = 260;
 
@@ -55,12 +52,12 @@ std::string NormaliseDirectory(std::string dir)
     return dir + '\\';
 }
 
+// The message lives in the string table, linked into every program that loads the agenda.
 std::string NoHostText()
 {
     char text[kValueBufferSize] = {};
-    if (LoadStringA(GetModuleHandleA(nullptr), IDS_NO_HOST, text, sizeof text) > 0)
-        return text;
-    return kNoHostText;
+    LoadStringA(GetModuleHandleA(nullptr), IDS_NO_HOST, text, sizeof text);
+    return text;
 }
 
 }  // namespace

@@ -305,6 +305,11 @@ std::string Pc852ToUtf8(unsigned char c)
     return c < 0x80 ? std::string(1, static_cast<char>(c)) : Utf8(kPc852Upper[c - 0x80]);
 }
 
+unsigned Pc852ToUnicode(unsigned char c)
+{
+    return c < 0x80 ? c : kPc852Upper[c - 0x80];
+}
+
 std::string DecodeEscp(const std::string& bytes)
 {
     return Decoder(bytes).Run();

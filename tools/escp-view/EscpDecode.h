@@ -17,3 +17,6 @@ std::string EscpDiff(const std::string& expected, const std::string& actual);
 
 // One byte of code page 852 as UTF-8.
 std::string Pc852ToUtf8(unsigned char c);
+
+// One byte of code page 852 as a Unicode code point.
+unsigned Pc852ToUnicode(unsigned char c);

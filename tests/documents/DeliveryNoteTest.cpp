@@ -1,6 +1,8 @@
 // The delivery note of a small agenda, page by page, against pages written down here.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "documents/Documents.h"
 #include "documents/SampleAgenda.h"
 #include "support/MessageBoxRecorder.h"
@@ -267,6 +269,14 @@ TEST_F(DeliveryNoteTest, HostTextPrintsAsItselfAndNeverAsPrinterCommands)
         EXPECT_NE(std::string::npos, actual.find(block)) << PageDiff(block, actual);
     EXPECT_EQ(std::string::npos, actual.find("\x1B@", 2));
     EXPECT_EQ('\f', actual.back());
+}
+
+// ctest runs the test above once more under a locale whose ANSI code page is not 1250;
+// this says which code page each run really had.
+TEST(AnsiCodePage, IsTheOneTheRunAskedFor)
+{
+    const char* wanted = std::getenv("QUILLET_ANSI_CODE_PAGE");
+    EXPECT_EQ(wanted ? std::atoi(wanted) : 1250, int(GetACP()));
 }
 
 TEST_F(DeliveryNoteTest, PortThatCannotBeOpenedPrintsNothing)

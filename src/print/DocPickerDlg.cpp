@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/DrawTransparent.h"
+#include "framework/DrawTransparent.h"
 #include "documents/FieldValues.h"
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"

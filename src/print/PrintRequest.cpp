@@ -2,9 +2,9 @@
 // (besides the picker) where failures of the host component are shown.
 #include "print/PrintRequest.h"
 
-#include "documents/DocumentBlocks.h"
 #include "documents/Documents.h"
 #include "documents/FieldValues.h"
+#include "framework/FormatText.h"
 #include "framework/MessageBox.h"
 
 int PrintBusy = 0;

@@ -176,8 +176,11 @@ void CTrayDlg::SetTrayIcon(bool add)
 
 void CTrayDlg::PrintRequest(PrintMode mode)
 {
-    ::PrintRequest(config_, mode, [](const std::string& tablePath, long& docId) {
+    ::PrintRequest(config_, mode, [this](const std::string& tablePath, long& docId) {
         CDocPickerDlg picker(tablePath);
+        picker.SetPreviewer([this](long id, std::string& bytes) {
+            return PreviewDocument(config_, id, bytes) == PrintOutcome::Printed;
+        });
         if (picker.DoModal() != IDOK)
             return false;
         docId = picker.SelectedDocId();

@@ -23,11 +23,11 @@ void PrintDeliveryNoteTitle(CPrinterEpson& printer, int /*page*/)
     PrintRule(printer);
 }
 
-DocumentOutcome PrintDeliveryNotePage(AgendaConfig& config, HostTable& table)
+DocumentOutcome PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, std::string* intoMemory)
 {
     CPrinterEpson printer(5, 6);
     if (!OpenDocumentPrinter(printer, config, table, PrintDeliveryNoteTitle,
-                             "Nastala chyba při tisku dodacího listu!"))
+                             "Nastala chyba při tisku dodacího listu!", intoMemory))
         return DocumentOutcome::PortNotOpened;
 
     PrintPartyBlock(printer, config, table, "Prodávající:", "Kupující:", true);

@@ -6,15 +6,16 @@
 #include "framework/FormatText.h"
 #include "framework/MessageBox.h"
 #include "printer/AmountFormat.h"
+#include "printer/MemoryPort.h"
 
 std::string CurrentDocNumber;
 
 bool OpenDocumentPrinter(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
-                         CPrinterEpson::PageCallbackFn title, const char* errorText)
+                         CPrinterEpson::PageCallbackFn title, const char* errorText, std::string* intoMemory)
 {
     CurrentDocNumber = FieldString(document, "CisloDokla");
     printer.SetPageCallback(title);
-    if (printer.Open(config.Port.c_str()))
+    if (intoMemory ? printer.Open(OpenMemoryPort(*intoMemory)) : printer.Open(config.Port.c_str()))
         return true;
     ShowMessageBox(errorText, MB_OK | MB_ICONERROR);
     return false;

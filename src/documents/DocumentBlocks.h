@@ -10,9 +10,10 @@
 #include "printer/PrinterEpson.h"
 
 // Stores the document number, registers the title callback and opens the printer on the
-// agenda's port. False, after telling the user errorText, when the port did not open.
+// agenda's port, or on intoMemory when given. False, after telling the user errorText,
+// when the port did not open.
 bool OpenDocumentPrinter(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
-                         CPrinterEpson::PageCallbackFn title, const char* errorText);
+                         CPrinterEpson::PageCallbackFn title, const char* errorText, std::string* intoMemory);
 
 // The headings, both parties' lines, the recipient line when asked for, the registration
 // lines and the closing rule.

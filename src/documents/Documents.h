@@ -23,6 +23,7 @@ enum class DocumentOutcome {
 };
 
 // The layouts behind AgendaConfig::PrintDeliveryNote and PrintTaxDocument, for callers
-// that need to know whether a page came out. table is positioned on the document.
-DocumentOutcome PrintDeliveryNotePage(AgendaConfig& config, HostTable& table);
-DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table);
+// that need to know whether a page came out. table is positioned on the document. With
+// intoMemory the page goes there instead of to the agenda's port, byte for byte the same.
+DocumentOutcome PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, std::string* intoMemory = nullptr);
+DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, std::string* intoMemory = nullptr);

@@ -67,11 +67,11 @@ void PrintTaxDocumentTitle(CPrinterEpson& printer, int /*page*/)
     PrintRule(printer);
 }
 
-DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table)
+DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, std::string* intoMemory)
 {
     CPrinterEpson printer(5, 6);
     if (!OpenDocumentPrinter(printer, config, table, PrintTaxDocumentTitle,
-                             "Nastala chyba při tisku daňového dokladu!"))
+                             "Nastala chyba při tisku daňového dokladu!", intoMemory))
         return DocumentOutcome::PortNotOpened;
 
     PrintPartyBlock(printer, config, table, "Dodavatel:", "Odběratel:", false);

@@ -13,6 +13,7 @@
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
 #include "host/HostTable.h"
+#include "print/DocPreviewDlg.h"
 #include "res/resource.h"
 
 int DocPickerTaxDocuments = 0;
@@ -58,6 +59,7 @@ BOOL CDocPickerDlg::OnInitDialog()
     Button_SetCheck(taxDocuments_, DocPickerTaxDocuments ? BST_CHECKED : BST_UNCHECKED);
     Button_SetCheck(deliveryNotes_, DocPickerTaxDocuments ? BST_UNCHECKED : BST_CHECKED);
     Button_SetCheck(last50_, DocPickerLast50 ? BST_CHECKED : BST_UNCHECKED);
+    EnableWindow(GetDlgItem(IDC_PREVIEW), preview_ != nullptr);
 
     Fill();
     return FALSE;  // the fill has put the focus on the list
@@ -123,25 +125,56 @@ void CDocPickerDlg::Fill()
     SetCursor(previousCursor);
 }
 
-void CDocPickerDlg::OnOK()
+bool CDocPickerDlg::SelectedRow(long& docId, std::string& number)
 {
     const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
     if (row < 0 || row >= ListView_GetItemCount(list_)) {
         ShowMessageBox("Není vybrán žádný dokument", MB_OK | MB_ICONEXCLAMATION);
-        return;
+        return false;
     }
+    char text[256] = {};
     LVITEMA item{};
-    item.mask = LVIF_PARAM;
+    item.mask = LVIF_PARAM | LVIF_TEXT;
     item.iItem = row;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
     SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    selectedDocId_ = static_cast<long>(item.lParam);
+    docId = static_cast<long>(item.lParam);
+    number = text;
+    return true;
+}
+
+void CDocPickerDlg::OnOK()
+{
+    long docId = 0;
+    std::string number;
+    if (!SelectedRow(docId, number))
+        return;
+    selectedDocId_ = docId;
     CDialog::OnOK();
+}
+
+void CDocPickerDlg::Preview()
+{
+    long docId = 0;
+    std::string number, bytes;
+    if (!preview_ || !SelectedRow(docId, number) || !preview_(docId, bytes))
+        return;
+    CDocPreviewDlg preview(std::move(bytes), number, GetSafeHwnd());
+    if (preview.DoModal() == IDOK) {
+        selectedDocId_ = docId;
+        CDialog::OnOK();
+    }
 }
 
 bool CDocPickerDlg::OnCommand(int id, int notifyCode, HWND)
 {
     if (notifyCode == BN_CLICKED && (id == IDC_PRODEJKY || id == IDC_DODACI_LISTY || id == IDC_LAST_50)) {
         Fill();
+        return true;
+    }
+    if (notifyCode == BN_CLICKED && id == IDC_PREVIEW) {
+        Preview();
         return true;
     }
     return false;

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "framework/Dialog.h"
 
@@ -12,6 +14,10 @@
 // "Prodejky" chosen (else "Dodací listy"), and "Zobraz posledních 50" checked.
 extern int DocPickerTaxDocuments;  // 0 at start
 extern int DocPickerLast50;        // 1 at start
+
+// Lays out the document whose "CDokladu" is docId into bytes, exactly as printing it
+// would send them; false, after telling the user why, when there is no page to show.
+using DocumentPreviewer = std::function<bool(long docId, std::string& bytes)>;
 
 class CDocPickerDlg : public CDialog {
 public:
@@ -21,6 +27,10 @@ public:
 
     // "CDokladu" of the row chosen with OK; -1 until then.
     long SelectedDocId() const { return selectedDocId_; }
+
+    // "Náhled" shows the chosen row's page through preview; "Tisk" in the preview then
+    // chooses that row as "Tisk" here does. Without a previewer the button is disabled.
+    void SetPreviewer(DocumentPreviewer preview) { preview_ = std::move(preview); }
 
 protected:
     void DoDataExchange(bool save) override;
@@ -32,6 +42,10 @@ protected:
 
     // Lists the documents again for the current choices.
     void Fill();
+    // The selected row's "CDokladu" and number; false, after telling the user, when
+    // no row is selected.
+    bool SelectedRow(long& docId, std::string& number);
+    void Preview();
 
 private:
     std::string tablePath_;
@@ -40,4 +54,5 @@ private:
     HWND taxDocuments_ = nullptr;
     HWND deliveryNotes_ = nullptr;
     long selectedDocId_ = -1;
+    DocumentPreviewer preview_;
 };

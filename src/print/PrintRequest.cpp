@@ -43,17 +43,46 @@ bool Confirm(HostTable& table, const char* question)
            IDYES;
 }
 
-PrintOutcome PrintCurrent(AgendaConfig& config, HostTable& table)
+PrintOutcome PrintCurrent(AgendaConfig& config, HostTable& table, std::string* intoMemory)
 {
     std::string kind = FieldString(table, "Typ");
     DocumentOutcome outcome;
     if (kind == DocKind::TaxDocument)
-        outcome = PrintTaxDocumentPage(config, table);
+        outcome = PrintTaxDocumentPage(config, table, intoMemory);
     else if (kind == DocKind::DeliveryNote)
-        outcome = PrintDeliveryNotePage(config, table);
+        outcome = PrintDeliveryNotePage(config, table, intoMemory);
     else
         return PrintOutcome::NothingPrinted;
     return outcome == DocumentOutcome::Printed ? PrintOutcome::Printed : PrintOutcome::Failed;
+}
+
+std::string DocumentTablePath(const AgendaConfig& config)
+{
+    return config.YearDir + "\\SkSezDok";
+}
+
+// One table instance on the document table: find positions it on the document to lay
+// out (false: nothing to do), whose layout then goes to the port or into memory. A host
+// error anywhere in it is shown here.
+PrintOutcome LayOutDocument(AgendaConfig& config, const std::function<bool(HostTable&)>& find,
+                            std::string* intoMemory)
+{
+    HostTable table;
+    try {
+        table = CreateHostTable();
+        table.OpenTable(DocumentTablePath(config));
+        if (table.RecordCount() < 1)
+            return PrintOutcome::NothingPrinted;
+        table.SetIndex("CDokladu");
+        if (!find(table))
+            return PrintOutcome::NothingPrinted;
+        return PrintCurrent(config, table, intoMemory);
+    } catch (const HostError& error) {
+        // Whatever was already sent stays on the page; no form feed follows it.
+        ShowMessageBox(FormatText("Nastala chyba při přístupu k datům\n\n:%s", error.Text().c_str()), MB_OK);
+        table.Release();
+        return PrintOutcome::Failed;
+    }
 }
 
 }  // namespace
@@ -63,40 +92,31 @@ PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentCh
     if (PrintBusy)
         return PrintOutcome::NothingPrinted;
     BusyGuard busy;
-    const std::string path = config.YearDir + "\\SkSezDok";
 
     long docId = 0;
-    if (mode == ChooseDocument && !(choose && choose(path, docId)))
+    if (mode == ChooseDocument && !(choose && choose(DocumentTablePath(config), docId)))
         return PrintOutcome::NothingPrinted;
 
-    HostTable table;
-    try {
-        table = CreateHostTable();
-        table.OpenTable(path);
-        if (table.RecordCount() < 1)
-            return PrintOutcome::NothingPrinted;
-        table.SetIndex("CDokladu");
-        switch (mode) {
-        case LastTaxDocument:
-            if (!FindNewest(table, DocKind::TaxDocument) || !Confirm(table, "Tisknout daňový doklad č. %s?"))
-                return PrintOutcome::NothingPrinted;
-            break;
-        case LastDeliveryNote:
-            if (!FindNewest(table, DocKind::DeliveryNote) || !Confirm(table, "Tisknout dodací list č. %s?"))
-                return PrintOutcome::NothingPrinted;
-            break;
-        case ChooseDocument:
-            if (table.Seek(docId) != kMon2kSeekFound)
-                return PrintOutcome::NothingPrinted;
-            break;
-        default:
-            return PrintOutcome::NothingPrinted;
-        }
-        return PrintCurrent(config, table);
-    } catch (const HostError& error) {
-        // Whatever was already sent stays on the page; no form feed follows it.
-        ShowMessageBox(FormatText("Nastala chyba při přístupu k datům\n\n:%s", error.Text().c_str()), MB_OK);
-        table.Release();
-        return PrintOutcome::Failed;
-    }
+    return LayOutDocument(
+        config,
+        [&](HostTable& table) {
+            switch (mode) {
+            case LastTaxDocument:
+                return FindNewest(table, DocKind::TaxDocument) && Confirm(table, "Tisknout daňový doklad č. %s?");
+            case LastDeliveryNote:
+                return FindNewest(table, DocKind::DeliveryNote) && Confirm(table, "Tisknout dodací list č. %s?");
+            case ChooseDocument:
+                return table.Seek(docId) == kMon2kSeekFound;
+            default:
+                return false;
+            }
+        },
+        nullptr);
+}
+
+PrintOutcome PreviewDocument(AgendaConfig& config, long docId, std::string& bytes)
+{
+    bytes.clear();
+    return LayOutDocument(
+        config, [docId](HostTable& table) { return table.Seek(docId) == kMon2kSeekFound; }, &bytes);
 }

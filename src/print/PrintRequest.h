@@ -35,3 +35,8 @@ enum class PrintOutcome {
 };
 
 PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose = {});
+
+// Lays out the document whose "CDokladu" is docId into bytes instead of onto the port:
+// exactly what printing it would send. Printed when bytes hold the whole page; a host
+// error has been shown as a print shows it, and nothing was sent anywhere.
+PrintOutcome PreviewDocument(AgendaConfig& config, long docId, std::string& bytes);

@@ -241,7 +241,7 @@ constexpr double kDotDiameterInches = 1.0 / 64;
 
 class Raster {
 public:
-    Raster(const PageSpan& span, int dpi) : span_(span), dpi_(dpi)
+    Raster(const PageSpan& span, double dpi) : span_(span), dpi_(dpi)
     {
         image_.width = static_cast<int>(std::lround(kSheetWidthInches * dpi));
         image_.height = std::max(1, static_cast<int>(std::lround(double(span.length) / kVerticalUnits * dpi)));
@@ -365,7 +365,7 @@ private:
     void PaintPaper()
     {
         image_.pixels.assign(ink_.size(), kPaper);
-        const int dash = std::max(1, dpi_ / 40);
+        const int dash = std::max(1, static_cast<int>(dpi_ / 40));
         for (double edge : {0.5, kSheetWidthInches - 0.5}) {
             const int x = static_cast<int>(std::lround(edge * dpi_));
             for (int y = 0; y < image_.height; y += 3 * dash)
@@ -387,7 +387,7 @@ private:
     // A frame one line high around the hex codes; returns its right edge.
     double PaintMark(double left, double top, const std::string& label)
     {
-        const int scale = std::max(1, dpi_ / 100);
+        const int scale = std::max(1, static_cast<int>(dpi_ / 100));
         const int height = static_cast<int>(std::lround(9.0 / 72 * dpi_));
         const int textWidth = static_cast<int>(label.size()) * 4 * scale + scale;
         const int width = std::max(textWidth + 2 * scale, static_cast<int>(std::lround(0.1 * dpi_)));
@@ -420,7 +420,7 @@ private:
     }
 
     PageSpan span_;
-    int dpi_;
+    double dpi_;
     EscpPageImage image_;
     std::vector<float> ink_;
     std::vector<Mark> marks_;
@@ -428,7 +428,7 @@ private:
 
 }  // namespace
 
-std::vector<EscpPageImage> RenderEscpPages(const std::string& bytes, int dpi)
+std::vector<EscpPageImage> RenderEscpPages(const std::string& bytes, double dpi)
 {
     Layout layout(bytes);
     layout.Run();

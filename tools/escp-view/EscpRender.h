@@ -27,5 +27,6 @@ constexpr double kLeftMarginInches = 0.75;
 // in a frame with its hex codes, without moving the text.
 constexpr uint32_t kUnknownMarkColour = 0xD01818;
 
-// Every page the stream fills, at dpi pixels per inch; at least one.
-std::vector<EscpPageImage> RenderEscpPages(const std::string& bytes, int dpi);
+// Every page the stream fills, at dpi pixels per inch; at least one. A screen that
+// shows the sheet at some width asks for that width divided by kSheetWidthInches.
+std::vector<EscpPageImage> RenderEscpPages(const std::string& bytes, double dpi);

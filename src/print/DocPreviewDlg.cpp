@@ -1,0 +1,254 @@
+// The preview: the pages drawn by the ESC/P page renderer at the width of the view
+// (the sheet fills it), one under the other, scrolled with the bar, the wheel or the keys.
+#include "print/DocPreviewDlg.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "EscpRender.h"
+#include "framework/Gdi.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kPageViewClass[] = "QuilletPageView";
+constexpr int kGap = 8;                         // pixels of desk around and between sheets
+constexpr COLORREF kDesk = RGB(0x8E, 0x94, 0x9B);
+constexpr int kWheelLines = 3;
+constexpr double kMaxDpi = 150;                 // a wider screen shows the sheet no larger
+
+}  // namespace
+
+class CDocPreviewDlg::PageView {
+public:
+    explicit PageView(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    HWND Create(HWND parent)
+    {
+        static const ATOM registered = [] {
+            WNDCLASSEXA wc{};
+            wc.cbSize = sizeof wc;
+            wc.style = CS_HREDRAW | CS_VREDRAW;
+            wc.lpfnWndProc = &PageView::Proc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+            wc.lpszClassName = kPageViewClass;
+            return RegisterClassExA(&wc);
+        }();
+        (void)registered;
+        return CreateWindowExA(WS_EX_CLIENTEDGE, kPageViewClass, "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP,
+                               0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAGE_VIEW)),
+                               GetModuleHandleA(nullptr), this);
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_NCCREATE) {
+            auto* self = static_cast<PageView*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            self->hwnd_ = hwnd;
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+        auto* self = reinterpret_cast<PageView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (self) {
+            LRESULT result = 0;
+            if (self->Handle(message, wParam, lParam, result))
+                return result;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+
+    bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+    {
+        switch (message) {
+        case WM_SIZE:
+            Fit(LOWORD(lParam), HIWORD(lParam));
+            return true;
+        case WM_ERASEBKGND:
+            result = 1;  // the paint covers everything
+            return true;
+        case WM_PAINT:
+            Paint();
+            return true;
+        case WM_VSCROLL:
+            OnScroll(LOWORD(wParam));
+            return true;
+        case WM_MOUSEWHEEL:
+            ScrollTo(top_ - GET_WHEEL_DELTA_WPARAM(wParam) * kWheelLines * LineStep() / WHEEL_DELTA);
+            return true;
+        case WM_KEYDOWN: {
+            const struct { WPARAM key; int code; } keys[] = {
+                {VK_UP, SB_LINEUP}, {VK_DOWN, SB_LINEDOWN}, {VK_PRIOR, SB_PAGEUP},
+                {VK_NEXT, SB_PAGEDOWN}, {VK_HOME, SB_TOP}, {VK_END, SB_BOTTOM},
+            };
+            for (const auto& k : keys) {
+                if (k.key == wParam) {
+                    OnScroll(k.code);
+                    return true;
+                }
+            }
+            return false;
+        }
+        case WM_GETDLGCODE:
+            result = DLGC_WANTARROWS;
+            return true;
+        case WM_LBUTTONDOWN:
+            SetFocus(hwnd_);
+            return true;
+        }
+        return false;
+    }
+
+    // One printed line of 1/8 inch at the current scale.
+    int LineStep() const { return std::max(1, static_cast<int>(std::lround(dpi_ / 8))); }
+
+    // Zoom to the width of the view: the pages are drawn again when it changes.
+    void Fit(int width, int height)
+    {
+        height_ = height;
+        if (width > 0 && width != width_) {
+            width_ = width;
+            dpi_ = std::min(kMaxDpi, width / kSheetWidthInches);
+            pages_ = RenderEscpPages(bytes_, dpi_);
+            total_ = kGap;
+            for (const EscpPageImage& page : pages_)
+                total_ += page.height + kGap;
+        }
+        ScrollTo(top_);
+    }
+
+    void OnScroll(int code)
+    {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
+        GetScrollInfo(hwnd_, SB_VERT, &info);
+        switch (code) {
+        case SB_LINEUP: ScrollTo(top_ - LineStep()); break;
+        case SB_LINEDOWN: ScrollTo(top_ + LineStep()); break;
+        case SB_PAGEUP: ScrollTo(top_ - std::max(LineStep(), height_ - LineStep())); break;
+        case SB_PAGEDOWN: ScrollTo(top_ + std::max(LineStep(), height_ - LineStep())); break;
+        case SB_TOP: ScrollTo(0); break;
+        case SB_BOTTOM: ScrollTo(total_); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: ScrollTo(info.nTrackPos); break;
+        }
+    }
+
+    void ScrollTo(int top)
+    {
+        top_ = std::max(0, std::min(top, total_ - height_));
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+        info.nMin = 0;
+        info.nMax = std::max(0, total_ - 1);
+        info.nPage = static_cast<UINT>(std::max(0, height_));
+        info.nPos = top_;
+        SetScrollInfo(hwnd_, SB_VERT, &info, TRUE);
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+
+    void Paint()
+    {
+        PaintDC paint(hwnd_);
+        const HDC dc = paint.Get();
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        int y = kGap - top_;
+        for (const EscpPageImage& page : pages_) {
+            if (y < client.bottom && y + page.height > 0) {
+                BITMAPINFO bmi{};
+                bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+                bmi.bmiHeader.biWidth = page.width;
+                bmi.bmiHeader.biHeight = -page.height;  // rows from the top
+                bmi.bmiHeader.biPlanes = 1;
+                bmi.bmiHeader.biBitCount = 32;
+                bmi.bmiHeader.biCompression = BI_RGB;
+                StretchDIBits(dc, 0, y, page.width, page.height, 0, 0, page.width, page.height,
+                              page.pixels.data(), &bmi, DIB_RGB_COLORS, SRCCOPY);
+                ExcludeClipRect(dc, 0, y, page.width, y + page.height);
+            }
+            y += page.height + kGap;
+        }
+        Brush desk(CreateSolidBrush(kDesk));
+        FillRect(dc, &client, desk.Get());
+    }
+
+    HWND hwnd_ = nullptr;
+    std::string bytes_;
+    std::vector<EscpPageImage> pages_;
+    double dpi_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    int total_ = 0;
+    int top_ = 0;
+};
+
+CDocPreviewDlg::CDocPreviewDlg(std::string bytes, const std::string& number, HWND parent)
+    : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(std::move(bytes))),
+      caption_("Náhled – " + number)
+{
+}
+
+CDocPreviewDlg::~CDocPreviewDlg() = default;
+
+BOOL CDocPreviewDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetWindowTextA(GetSafeHwnd(), caption_.c_str());
+    const HWND view = view_->Create(GetSafeHwnd());
+
+    // Most of the work area, the sheet at most kMaxDpi wide, centred.
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int margin = 16;
+    const int chrome = 2 * GetSystemMetrics(SM_CXSIZEFRAME) + GetSystemMetrics(SM_CXVSCROLL) +
+                       2 * GetSystemMetrics(SM_CXEDGE);
+    const int width = std::min<int>(work.right - work.left - 2 * margin,
+                                    static_cast<int>(kSheetWidthInches * kMaxDpi) + chrome);
+    const int height = work.bottom - work.top - 2 * margin;
+    SetWindowPos(GetSafeHwnd(), nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
+    Layout();
+    SetFocus(view);
+    return FALSE;  // the page view has the focus, so that the keys scroll it
+}
+
+void CDocPreviewDlg::Layout()
+{
+    RECT client{};
+    GetClientRect(GetSafeHwnd(), &client);
+    RECT button = {0, 0, 60, 15};
+    RECT margin = {0, 0, 7, 5};
+    MapDialogRect(GetSafeHwnd(), &button);
+    MapDialogRect(GetSafeHwnd(), &margin);
+    const int bottom = client.bottom - margin.bottom - button.bottom;
+    int x = client.right - margin.right - button.right;
+    for (int id : {IDCANCEL, IDOK}) {
+        MoveWindow(GetDlgItem(id), x, bottom, button.right, button.bottom, TRUE);
+        x -= margin.right + button.right;
+    }
+    MoveWindow(GetDlgItem(IDC_PAGE_VIEW), 0, 0, client.right, bottom - margin.bottom, TRUE);
+}
+
+bool CDocPreviewDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_SIZE:
+        Layout();
+        return true;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {320, 240};
+        return true;
+    case WM_MOUSEWHEEL:
+        // The wheel turns wherever the focus is; it always scrolls the page.
+        result = SendMessageA(GetDlgItem(IDC_PAGE_VIEW), message, wParam, lParam);
+        return true;
+    }
+    return false;
+}

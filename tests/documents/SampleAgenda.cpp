@@ -93,10 +93,11 @@ void SampleAgenda::WriteDocuments(const std::vector<DocRecord>& docs)
                           {"DPH5", FieldType::Numeric, 16, 4},
                           {"Zaklad22", FieldType::Numeric, 16, 4},
                           {"DPH22", FieldType::Numeric, 16, 4},
-                          {"Celkem", FieldType::Numeric, 16, 4}});
+                          {"Celkem", FieldType::Numeric, 16, 4},
+                          {"A_Nazev", FieldType::Character, 60}});  // the picker's customer column
     for (const DocRecord& d : docs)
         table.Add({d.typ, d.cislo, d.id, d.nazev, d.ulice, d.mesto, d.psc, d.ico, d.dic, d.prijemce, d.datum,
-                   d.vystavil, d.sleva, d.zaklad0, d.zaklad5, d.dph5, d.zaklad22, d.dph22, d.celkem});
+                   d.vystavil, d.sleva, d.zaklad0, d.zaklad5, d.dph5, d.zaklad22, d.dph22, d.celkem, d.nazev});
 }
 
 void SampleAgenda::WriteItems(const std::vector<ItemRecord>& items, bool withCardField)

@@ -1,0 +1,186 @@
+// The preview from the picker on a sample agenda through the real table component: what it
+// shows is what "Tisk" then prints, byte for byte the page a choice by id prints; a host
+// error is shown as printing shows it and nothing is printed. A screenshot of the preview
+// is kept for people to look at.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "PortBytes.h"
+#include "documents/SampleAgenda.h"
+#include "print/DocPickerDlg.h"
+#include "print/PrintRequest.h"
+#include "res/resource.h"
+#include "support/DialogDriver.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/Screenshot.h"
+#include "support/TempFile.h"
+
+namespace {
+
+DocRecord Doc(long id, const char* typ, const char* number, const char* customer)
+{
+    DocRecord d;
+    d.id = id;
+    d.typ = typ;
+    d.cislo = number;
+    d.nazev = customer;
+    d.vystavil = "Věra Šťastná";
+    d.zaklad22 = dbf::Value::Currency(1795000);
+    d.dph22 = dbf::Value::Currency(394900);
+    d.celkem = dbf::Value::Currency(2189900);
+    return d;
+}
+
+class DocPreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        agenda.Configure(config);
+        config.Port = port.Path();
+        agenda.WriteDocuments({Doc(1, "D", "D0001", "Zahradnictví Růžička"),
+                               Doc(2, "P", "P0002", "Tělovýchovná jednota Sokol Ledenice")});
+        items = {Item("S", 2, "Šroubovák křížový PH2", "NAR-0001", dbf::Value::Currency(20000), "ks", 0,
+                      dbf::Value::Currency(899000), dbf::Value::Currency(220000)),
+                 Item("S", 2, "Hřebík stavební 80 mm", "SPJ-0006", dbf::Value::Currency(28400), "kg", 0,
+                      dbf::Value::Currency(445000), dbf::Value::Currency(220000))};
+        agenda.WriteItems(items);
+        agenda.WriteCards({});
+        DocPickerTaxDocuments = 1;
+    }
+
+    // The picker as the tray runs it, with the preview, driven by steps.
+    PrintOutcome PrintFromPicker(const std::function<void(Driven<CDocPickerDlg>&)>& steps)
+    {
+        return PrintRequest(config, ChooseDocument, [&](const std::string& path, long& docId) {
+            Driven<CDocPickerDlg> picker(path);
+            picker.SetPreviewer([&](long id, std::string& bytes) {
+                ++previews;
+                const bool ok = PreviewDocument(config, id, bytes) == PrintOutcome::Printed;
+                shown = bytes;
+                return ok;
+            });
+            steps(picker);
+            if (picker.DoModal() != IDOK)
+                return false;
+            docId = picker.SelectedDocId();
+            return true;
+        });
+    }
+
+    SampleAgenda agenda;
+    AgendaConfig config;
+    std::vector<ItemRecord> items;
+    TempFile port{"prn"};
+    MessageBoxRecorder boxes;
+    std::string shown;
+    int previews = 0;
+};
+
+struct OwnedSearch {
+    HWND owner, found;
+};
+
+BOOL CALLBACK FindOwned(HWND hwnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<OwnedSearch*>(lParam);
+    if (GetWindow(hwnd, GW_OWNER) != search->owner)
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+// The dialog the picker opened over itself, or null.
+HWND OwnedDialog(HWND owner)
+{
+    OwnedSearch search = {owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindOwned, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Náhled as a click: posted, so that the step ends while the preview runs.
+void ClickPreview(HWND picker)
+{
+    PostMessageA(picker, WM_COMMAND, MAKEWPARAM(IDC_PREVIEW, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(picker, IDC_PREVIEW)));
+}
+
+TEST_F(DocPreviewTest, TiskInThePreviewPrintsThePageItShowed)
+{
+    // What a choice of this document by id prints (as quillet-print id 2 does).
+    ASSERT_EQ(PrintOutcome::Printed, PrintRequest(config, ChooseDocument, [](const std::string&, long& id) {
+                  id = 2;
+                  return true;
+              }));
+    const std::string byId = port.Read();
+    DeleteFileA(port.Path().c_str());
+
+    std::string caption;
+    RECT view{};
+    SCROLLINFO scroll{};
+    scroll.cbSize = sizeof scroll;
+    scroll.fMask = SIF_ALL;
+    const PrintOutcome outcome = PrintFromPicker([&](Driven<CDocPickerDlg>& picker) {
+        picker.Then(ClickPreview).Then([&](HWND dialog) {
+            const HWND preview = OwnedDialog(dialog);
+            ASSERT_TRUE(preview && IsWindowVisible(preview)) << "no preview window";
+            char text[128] = {};
+            GetWindowTextA(preview, text, sizeof text);
+            caption = text;
+            GetScrollInfo(GetDlgItem(preview, IDC_PAGE_VIEW), SB_VERT, &scroll);
+            GetClientRect(GetDlgItem(preview, IDC_PAGE_VIEW), &view);
+            EXPECT_TRUE(SaveScreenshot("preview", preview));
+            EXPECT_EQ("", port.Read()) << "printed before Tisk";
+            PostMessageA(preview, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(preview, IDOK)));
+        });
+    });
+    EXPECT_EQ(PrintOutcome::Printed, outcome);
+    EXPECT_EQ("Náhled – P0002", caption);
+    // The sheet (9.5 by 6 inches) fills the view's width; the scroll range is all of it
+    // and the desk's narrow margins around it.
+    const double sheetHeight = 6 * view.right / 9.5;
+    EXPECT_NEAR(sheetHeight + 10, scroll.nMax + 1, 10);
+    EXPECT_EQ(1, previews);
+    EXPECT_PORT_BYTES(byId, shown);
+    EXPECT_PORT_BYTES(byId, port.Read());
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(DocPreviewTest, ClosingThePreviewLeavesThePickerOpenAndPrintsNothing)
+{
+    const PrintOutcome outcome = PrintFromPicker([&](Driven<CDocPickerDlg>& picker) {
+        picker.Then(ClickPreview)
+            .Then([](HWND dialog) {
+                const HWND preview = OwnedDialog(dialog);
+                ASSERT_TRUE(preview);
+                PostMessageA(preview, WM_COMMAND, IDCANCEL, 0);
+            })
+            .Then([](HWND dialog) {
+                EXPECT_TRUE(IsWindowVisible(dialog));
+                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            });
+    });
+    EXPECT_EQ(PrintOutcome::NothingPrinted, outcome);
+    EXPECT_EQ(1, previews);
+    EXPECT_EQ("", port.Read());
+}
+
+TEST_F(DocPreviewTest, HostErrorIsShownAsPrintingShowsItAndNothingIsPrinted)
+{
+    agenda.WriteItems(items, false);  // reading the items fails
+    HWND popup = nullptr;
+    const PrintOutcome outcome = PrintFromPicker([&](Driven<CDocPickerDlg>& picker) {
+        picker.Then(ClickPreview).Then([&](HWND dialog) {
+            popup = OwnedDialog(dialog);
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+    });
+    EXPECT_EQ(PrintOutcome::NothingPrinted, outcome);
+    EXPECT_EQ(nullptr, popup) << "a preview opened";
+    ASSERT_EQ(1u, boxes.Shown().size());
+    EXPECT_EQ(0u, boxes.Shown()[0].text.find("Nastala chyba při přístupu k datům\n\n:"));
+    EXPECT_EQ("", port.Read());
+}
+
+}  // namespace

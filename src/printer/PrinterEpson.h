@@ -1,6 +1,6 @@
 // CPrinterEpson: an Epson ESC/P line printer on a port (a device, a file or a printer
-// queue), written to byte by byte. It knows lines, not pages, and converts Czech letters
-// from code page 1250 to 852.
+// queue), written to byte by byte. It knows lines, not pages, and converts the text from
+// code page 1250 to 852.
 #pragma once
 
 #include <windows.h>

@@ -4,32 +4,19 @@
 
 #include <winspool.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <utility>
 
+#include "framework/FormatText.h"
 #include "framework/Handles.h"
 #include "framework/SystemText.h"
 
 namespace {
 
-std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Printf(const char* format, ...)
-{
-    char text[600];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
 // The system's text for an error, or its number where the system has none.
 std::string ErrorReason(DWORD error)
 {
     std::string text = SystemText(error);
-    return text.empty() ? Printf("Chyba systému č. %lu.", static_cast<unsigned long>(error)) : text;
+    return text.empty() ? FormatText("Chyba systému č. %lu.", static_cast<unsigned long>(error)) : text;
 }
 
 bool SameName(const std::string& a, const std::string& b)
@@ -95,14 +82,14 @@ public:
             CancelIoEx(file_.Get(), &overlapped);
             GetOverlappedResult(file_.Get(), &overlapped, &written, TRUE);
             if (written != count)
-                return Fail(Printf("Data nepřevzala ani za %lu s. Je zapnutá, připojená a má papír?",
+                return Fail(FormatText("Data nepřevzala ani za %lu s. Je zapnutá, připojená a má papír?",
                                    static_cast<unsigned long>((timeoutMs_ + 999) / 1000)));
         } else if (!GetOverlappedResult(file_.Get(), &overlapped, &written, FALSE)) {
             return Fail(ErrorReason(GetLastError()));
         }
         offset_ += written;
         if (written != count)
-            return Fail(Printf("Převzala jen %lu z %lu bajtů.", static_cast<unsigned long>(written),
+            return Fail(FormatText("Převzala jen %lu z %lu bajtů.", static_cast<unsigned long>(written),
                                static_cast<unsigned long>(count)));
         return true;
     }
@@ -227,7 +214,7 @@ public:
         if (!WritePrinter(printer_.get(), const_cast<void*>(bytes), static_cast<DWORD>(count), &written))
             return Fail(ErrorReason(GetLastError()));
         if (written != count)
-            return Fail(Printf("Převzala jen %lu z %lu bajtů.", static_cast<unsigned long>(written),
+            return Fail(FormatText("Převzala jen %lu z %lu bajtů.", static_cast<unsigned long>(written),
                                static_cast<unsigned long>(count)));
         return true;
     }
@@ -238,7 +225,7 @@ public:
     {
         if (EndJob())
             return true;
-        return Fail(Printf("Tiskový systém Windows nepředal úlohu na port tiskárny (%s).",
+        return Fail(FormatText("Tiskový systém Windows nepředal úlohu na port tiskárny (%s).",
                            portName_.empty() ? "neznámý" : portName_.c_str()));
     }
 

@@ -130,7 +130,6 @@ void CPrinterEpson::ReportFailure(std::string reason)
 {
     // The port goes first, so that a message box's own message loop cannot print into it.
     port_.reset();
-    TracePort("Tisk se nepodařil: " + reason);
     ShowMessageBox("Tisk se nepodařil: tiskárna '" + portName_ + "' nepřijala data.\n\n" + reason,
                    MB_OK | MB_ICONERROR);
 }

@@ -20,16 +20,6 @@ const std::string kInit = Bytes({0x1B, 0x40, 0x1B, 0x28, 0x74, 0x03, 0x00, 0x01,
                                  0x1B, 0x74, 0x01, 0x1B, 0x78, 0x00, 0x1B, 0x43, 0x00, 0x06,
                                  0x1B, 0x30, 0x1B, 0x21, 0x00});
 
-// The files the fixture maps LPT1: and \\localhost\quillet-lpt to.
-std::string FixtureFile(const char* name)
-{
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string path = exe;
-    path.resize(path.find_last_of('\\'));
-    return path.substr(0, path.find_last_of('\\') + 1) + "printer-ports\\" + name;
-}
-
 std::string FileBytes(const std::string& path)
 {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -58,7 +48,7 @@ TEST(PrinterPorts, EveryWayToThePrinterGetsTheSameBytes)
 {
     TempFile queueFile("que"), plainFile("fil");
     TestQueue queue("Tiskárna Čermák LX-350", queueFile.Path());
-    const std::string lpt1 = FixtureFile("lpt1.prn"), share = FixtureFile("share.prn");
+    const std::string lpt1 = PortFixtureFile("lpt1.prn"), share = PortFixtureFile("share.prn");
     const struct {
         std::string port, file, way;
     } ways[] = {

@@ -15,6 +15,15 @@ void SetText(HKEY key, const char* name, const std::string& value)
 
 }  // namespace
 
+std::string PortFixtureFile(const char* name)
+{
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string path = exe;
+    path.resize(path.find_last_of('\\'));  // the build's bin folder
+    return path.substr(0, path.find_last_of('\\') + 1) + "printer-ports\\" + name;
+}
+
 TestQueue::TestQueue(std::string name, const std::string& port) : name_(std::move(name))
 {
     HKEY key = nullptr;

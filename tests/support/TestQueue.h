@@ -5,6 +5,10 @@
 
 #include <string>
 
+// The files the printer_ports fixture maps LPT1: and \\localhost\quillet-lpt to
+// (name "lpt1.prn" or "share.prn"), as Windows paths.
+std::string PortFixtureFile(const char* name);
+
 class TestQueue {
 public:
     // name is code page 1250; port is where the spooler writes the jobs (a Windows path).

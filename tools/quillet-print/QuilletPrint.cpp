@@ -13,15 +13,18 @@
 #include "config/AgendaConfig.h"
 #include "framework/MessageBox.h"
 #include "print/PrintRequest.h"
+#include "printer/PrinterPort.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: quillet-print [--yes] last-tax | last-delivery | id N\n"
+    "usage: quillet-print [--yes] [--verbose] last-tax | last-delivery | id N\n"
     "  last-tax        the newest cash tax document (as F10)\n"
     "  last-delivery   the newest delivery note (as F11)\n"
     "  id N            the document whose CDokladu is N (as a choice in the picker)\n"
     "  --yes           answer Yes to the confirmation (otherwise it is answered No)\n"
+    "  --verbose       say which way the bytes go (printer queue, device, share or file),\n"
+    "                  how many were sent, and why a port failed\n"
     "The agenda is the one the host last opened; seller and port come from Quillet.ini\n"
     "beside this program.\n"
     "Exit status: 0 a document was printed, 1 nothing was printed, 2 an error.\n";
@@ -49,6 +52,7 @@ void Write(const std::string& utf8)
 
 struct Arguments {
     bool yes = false;
+    bool verbose = false;
     PrintMode mode = LastTaxDocument;
     long docId = 0;
 };
@@ -72,6 +76,8 @@ bool Parse(int argc, char** argv, Arguments& args)
         const std::string arg = argv[i];
         if (arg == "--yes") {
             args.yes = true;
+        } else if (arg == "--verbose") {
+            args.verbose = true;
         } else if (arg == "last-tax") {
             args.mode = LastTaxDocument;
             ++commands;
@@ -119,6 +125,9 @@ int main(int argc, char** argv)
         Write(line + "\n");
         return IDOK;
     });
+
+    if (args.verbose)
+        SetPortTrace([](const std::string& line) { Write(Utf8FromCp1250(line) + "\n"); });
 
     if (FAILED(CoInitialize(nullptr))) {
         Write("Nelze inicializovat OLE.\n");

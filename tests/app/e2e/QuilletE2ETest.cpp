@@ -54,14 +54,7 @@ HWND QuestionBox(DWORD pid)
     return WaitForWindow(pid, "#32770", "Quillet", kWait);
 }
 
-// The main window exists from the start; it is visible only while it shows the splash.
-HWND MainWindow(DWORD pid)
-{
-    for (HWND w : Windows(pid, "#32770", nullptr, false))
-        if (Text(w).empty())
-            return w;
-    return nullptr;
-}
+using e2e::MainWindow;
 
 HWND Button(HWND dialog, int id)
 {

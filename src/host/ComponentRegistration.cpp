@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "host/HostTable.h"
+
 namespace {
 
 const char kServerKey[] = "CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}\\InprocServer32";
@@ -39,9 +41,8 @@ std::string ServerIn(REGSAM view)
             continue;
         char value[MAX_PATH * 4] = {};
         DWORD size = sizeof value;
-        // REG_EXPAND_SZ values come back expanded.
-        const LONG rc = RegGetValueA(key, nullptr, nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, value,
-                                     &size);
+        // Without RRF_NOEXPAND a REG_EXPAND_SZ value comes back expanded, as REG_SZ.
+        const LONG rc = RegGetValueA(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
         RegCloseKey(key);
         if (rc == ERROR_SUCCESS && value[0])
             return value;
@@ -101,10 +102,14 @@ std::string ComponentProblem(HRESULT result)
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
     std::string why;
     if (!registration.Own().empty()) {
-        if (NamesMissingFile(registration.Own()))
+        if (NamesMissingFile(registration.Own())) {
             why = "registrovaný soubor " + registration.Own() + " neexistuje";
-        else
-            why = "registrovaný soubor " + registration.Own() + " se nepodařilo načíst";
+        } else {
+            // Registered and there: the result itself is all there is to say.
+            why = registration.Own() + ": " + HostErrorText(result);
+            if (why.find(code) != std::string::npos)
+                return why;
+        }
     } else if (!registration.Other().empty()) {
         why = std::string("je registrována jen pro ") + OtherBitness() + "bitové programy (" + registration.Other() +
               "), Quillet je " + OwnBitness() + "bitový";

@@ -134,21 +134,23 @@ bool CheckComponent(Report& report)
 }
 
 // Opens one table; the document table comes back open for the next step.
+// The table's folder has been shown by the step before; the path is opened as a print
+// opens it.
 bool CheckTable(Report& report, const char* name, const std::string& path, HostTable& table)
 {
+    const std::string remedy = "zkontrolujte, že agenda a rok v MoneyS3 jsou v pořádku";
     try {
         table = CreateHostTable();
         const long status = table.OpenTable(path);
         if (status != 0) {
-            report.Wrong(std::string(name) + ": " + path + " nelze otevřít (stav " + std::to_string(status) + ")",
-                         "zkontrolujte agendu a rok v MoneyS3");
+            report.Wrong(std::string(name) + ": nelze otevřít (stav " + std::to_string(status) + ")", remedy);
             table.Release();
             return false;
         }
-        report.Ok(std::string(name) + ": " + path + ", záznamů: " + std::to_string(table.RecordCount()));
+        report.Ok(std::string(name) + ": záznamů " + std::to_string(table.RecordCount()));
         return true;
     } catch (const HostError& error) {
-        report.Wrong(std::string(name) + ": " + path + ": " + error.Text(), "zkontrolujte agendu a rok v MoneyS3");
+        report.Wrong(std::string(name) + ": " + error.Text(), remedy);
         table.Release();
         return false;
     }
@@ -172,7 +174,7 @@ void CheckNewest(Report& report, HostTable& documents)
                             std::string(k.name) + ": v tomto roce žádná není, " + k.key + " nebude mít co tisknout");
         }
     } catch (const HostError& error) {
-        report.Wrong(std::string("Doklady: ") + error.Text(), "zkontrolujte agendu a rok v MoneyS3");
+        report.Wrong(std::string("Doklady SkSezDok: ") + error.Text(), "zkontrolujte agendu a rok v MoneyS3");
     }
 }
 
@@ -214,9 +216,9 @@ int RunInstallationCheck(const std::function<void(const std::string& line)>& wri
 
     if (agenda && component) {
         HostTable documents, items, cards;
-        const bool documentsOpen = CheckTable(report, "Doklady", config.YearDir + "\\SkSezDok", documents);
-        CheckTable(report, "Položky dokladů", config.YearDir + "\\SkSezPol", items);
-        CheckTable(report, "Kmenové karty", config.AgendaDir + "SkSezZas", cards);
+        const bool documentsOpen = CheckTable(report, "Doklady SkSezDok", config.YearDir + "\\SkSezDok", documents);
+        CheckTable(report, "Položky SkSezPol", config.YearDir + "\\SkSezPol", items);
+        CheckTable(report, "Kmenové karty SkSezZas", config.AgendaDir + "SkSezZas", cards);
         if (documentsOpen)
             CheckNewest(report, documents);
         else

@@ -10,7 +10,6 @@ if [ -d "$own/wineprefix" ]; then
   WINEPREFIX="$own/wineprefix" wineserver -k 2>/dev/null || true
 fi
 rm -rf "$own"; mkdir -p "$own"
-echo "Creating a fresh Wine prefix for the setup program (about 20 s)..."
 "$root/scripts/wine-prefix.sh" "$own"
 . "$root/scripts/wine-env.sh" "$own"
 status=0

@@ -49,9 +49,18 @@ bool Running(const PROCESS_INFORMATION& p)
     return p.hProcess && WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+// A message box of Quillet's; the main window bears the same title while it shows the
+// splash.
 HWND QuestionBox(DWORD pid)
 {
-    return WaitForWindow(pid, "#32770", "Quillet", kWait);
+    HWND box = nullptr;
+    WaitFor([&] {
+        for (HWND w : Windows(pid, "#32770", "Quillet"))
+            if (w != e2e::MainWindow(pid))
+                box = w;
+        return box != nullptr;
+    }, kWait);
+    return box;
 }
 
 using e2e::MainWindow;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "framework/SystemText.h"
+#include "host/ComponentRegistration.h"
 
 namespace {
 
@@ -75,6 +76,8 @@ HostError::HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo)
 {
 }
 
+HostError::HostError(HRESULT result, std::string text) : result_(result), text_(std::move(text)) {}
+
 std::string HostErrorText(HRESULT result)
 {
     std::string system = SystemText(static_cast<DWORD>(result));
@@ -89,8 +92,17 @@ std::string HostErrorText(HRESULT result)
     return text;
 }
 
+HostTable HostTable::NotCreated(HRESULT result)
+{
+    HostTable table;
+    table.creation_ = result;
+    return table;
+}
+
 IMon2kDbeTable* HostTable::Checked() const
 {
+    if (!table_ && FAILED(creation_))
+        throw HostError(creation_, CreationFailureText(creation_));
     if (!table_)
         throw HostError(E_POINTER);
     return table_.Get();
@@ -195,12 +207,13 @@ void HostTable::SetIndex(const std::string& field)
 HostTable CreateHostTable()
 {
     ComPtr<IUnknown> unknown;
-    if (FAILED(CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, 7, IID_IUnknown, unknown.PutVoid())))
-        return {};
-    if (FAILED(OleRun(unknown.Get())))
-        return {};
+    HRESULT hr = CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, 7, IID_IUnknown, unknown.PutVoid());
+    if (SUCCEEDED(hr))
+        hr = OleRun(unknown.Get());
     ComPtr<IMon2kDbeTable> table;
-    if (FAILED(unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid())))
-        return {};
+    if (SUCCEEDED(hr))
+        hr = unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid());
+    if (FAILED(hr))
+        return HostTable::NotCreated(hr);
     return HostTable(std::move(table));
 }

@@ -231,9 +231,16 @@ TEST_F(AgendaSettings, PortBoxListsThePortsAndTheInstalledQueuesAndSavesTheChose
         }
         listWidth = SendMessageA(port, CB_GETDROPPEDWIDTH, 0, 0);
         GetWindowRect(port, &box);
-        SendMessageA(port, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(lx350.Name().c_str()));
-        Click(d, IDOK);
-    });
+        SendMessageA(port, CB_SHOWDROPDOWN, TRUE, 0);
+    })
+        .Then([&](HWND d) {
+            SaveScreenshot("settings-port-list");
+            const HWND port = GetDlgItem(d, IDC_PORT);
+            SendMessageA(port, CB_SHOWDROPDOWN, FALSE, 0);
+            SendMessageA(port, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(lx350.Name().c_str()));
+            Click(d, IDOK);
+        });
     EXPECT_EQ(IDOK, dlg.DoModal());
     EXPECT_EQ("LPT2:", shown);
     ASSERT_GE(listed.size(), 4u);

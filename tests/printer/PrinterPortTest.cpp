@@ -16,24 +16,6 @@
 
 namespace {
 
-const std::string kInit = Bytes({0x1B, 0x40, 0x1B, 0x28, 0x74, 0x03, 0x00, 0x01, 0x0A, 0x00,
-                                 0x1B, 0x74, 0x01, 0x1B, 0x78, 0x00, 0x1B, 0x43, 0x00, 0x06,
-                                 0x1B, 0x30, 0x1B, 0x21, 0x00});
-
-std::string FileBytes(const std::string& path)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes(GetFileSize(h, nullptr), '\0');
-    DWORD got = 0;
-    ::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(h);
-    bytes.resize(got);
-    return bytes;
-}
-
 // Collects the lines a console would show with --verbose.
 struct TraceLines {
     TraceLines()

@@ -73,7 +73,7 @@ TEST(PrinterPorts, NamesThatLeadNowhereOpenNothingAndMakeNoFile)
         const char* name;
         PortWay way;
     } names[] = {
-        {"SKLAD jih", PortWay::Queue}, {"lpt1", PortWay::Device},    {"LPT9:", PortWay::Device},
+        {"SKLAD jih", PortWay::Queue}, {"lpt1", PortWay::Device},    {" LPT9: ", PortWay::Device},
         {"com2:", PortWay::Device},    {"PRN", PortWay::Device},     {"C:tisk.prn", PortWay::Path},
         {"..\\tisk.prn", PortWay::Path}, {"tisky/tisk.prn", PortWay::Path}, {"\\\\server\\lx350", PortWay::Path},
         {"tisk.prn", PortWay::Nothing}, {"LPT10:", PortWay::Nothing}, {"NUL", PortWay::Nothing},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,6 +63,46 @@ TEST(PrinterPorts, EveryWayToThePrinterGetsTheSameBytes)
         EXPECT_EQ(std::vector<std::string>(
                       {"Tisk: " + way.way, "Odesláno " + std::to_string(expected.size()) + " bajtů, úloha ukončena."}),
                   trace.lines);
+    }
+}
+
+// A destination of the program's own, as a print preview would use: the bytes into memory.
+class MemoryPort : public PrinterPort {
+public:
+    MemoryPort(std::string& bytes, bool closes) : bytes_(bytes), closes_(closes) {}
+    bool Write(const void* bytes, size_t count) override
+    {
+        bytes_.append(static_cast<const char*>(bytes), count);
+        return true;
+    }
+    bool Close() override
+    {
+        failure_ = "Paměť je plná.";
+        return closes_;
+    }
+    std::string Description() const override { return "náhled"; }
+
+private:
+    std::string& bytes_;
+    bool closes_;
+};
+
+TEST(PrinterPorts, AnOpenDestinationGetsTheJobAsAPortWould)
+{
+    for (bool closes : {true, false}) {
+        std::string bytes;
+        MessageBoxRecorder boxes;
+        CPrinterEpson printer(5, 6);
+        ASSERT_TRUE(printer.Open(std::make_unique<MemoryPort>(bytes, closes)));
+        printer.PrintLine("Kč");
+        EXPECT_EQ(closes, printer.Close());
+        EXPECT_PORT_BYTES(kInit + "K\x9F\r\n\x0C", bytes);
+        const std::vector<std::string> shown = closes ? std::vector<std::string>{} : std::vector<std::string>{
+            "Tisk se nepodařil: tiskárna 'náhled' nepřijala data.\n\nPaměť je plná."};
+        std::vector<std::string> texts;
+        for (const auto& box : boxes.Shown())
+            texts.push_back(box.text);
+        EXPECT_EQ(shown, texts);
     }
 }
 

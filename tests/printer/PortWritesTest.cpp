@@ -47,7 +47,10 @@ private:
     {
         if (pipe_ == INVALID_HANDLE_VALUE)
             return;
-        if (!ConnectNamedPipe(pipe_, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED)
+        // The printer may have written everything and let go before this thread gets
+        // here (ERROR_NO_DATA): what it wrote is still in the pipe.
+        if (!ConnectNamedPipe(pipe_, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED &&
+            GetLastError() != ERROR_NO_DATA)
             return;
         char buffer[4096];
         for (;;) {

@@ -47,8 +47,8 @@ private:
     {
         if (pipe_ == INVALID_HANDLE_VALUE)
             return;
-        // The printer may have written everything and let go before this thread gets
-        // here (ERROR_NO_DATA): what it wrote is still in the pipe.
+        // A printer that was quicker than this thread has connected already, or has even
+        // written everything and let go (ERROR_NO_DATA); its messages wait in the pipe.
         if (!ConnectNamedPipe(pipe_, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED &&
             GetLastError() != ERROR_NO_DATA)
             return;

@@ -29,6 +29,7 @@ public:
 
     std::string Nazev, Ulice, Mesto, PSC, ICO, DIC, RegCislo, Tel, Fax;
     std::string Port;
+    int PortTimeout = 30;   // seconds one write to the port may take
     HostTable StockCardTable;
     std::string AgendaDir;  // ends in one backslash
     std::string YearDir;    // ends in one backslash
@@ -36,3 +37,11 @@ public:
 
 // The full path of Quillet.ini: the executable's folder followed by "Quillet.ini".
 std::string QuilletIniPath();
+
+// The host's installation as Load finds it: the first Setup.ini of the three known
+// places (empty when there is none) and the MonS3.ini that it names.
+struct HostLocation {
+    std::string setupIni;
+    std::string monS3Ini;
+};
+HostLocation FindHost();

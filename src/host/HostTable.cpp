@@ -2,9 +2,11 @@
 #include "host/HostTable.h"
 
 #include <cstdio>
-#include <memory>
 #include <unordered_map>
 #include <utility>
+
+#include "framework/SystemText.h"
+#include "host/ComponentRegistration.h"
 
 namespace {
 
@@ -67,10 +69,6 @@ private:
 
 thread_local FieldNames t_fieldNames;
 
-struct LocalFreer {
-    void operator()(char* p) const { LocalFree(p); }
-};
-
 }  // namespace
 
 HostError::HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo)
@@ -78,23 +76,13 @@ HostError::HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo)
 {
 }
 
+HostError::HostError(HRESULT result, std::string text) : result_(result), text_(std::move(text)) {}
+
 std::string HostErrorText(HRESULT result)
 {
-    char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(result), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), reinterpret_cast<char*>(&buffer),
-        0, nullptr);
-    const std::unique_ptr<char, LocalFreer> owner(buffer);
-    if (length > 0 && buffer) {
-        std::string text(buffer, length);
-        if (!text.empty() && text.back() == '\n') {
-            text.pop_back();
-            if (!text.empty() && text.back() == '\r')
-                text.pop_back();
-        }
-        return text;
-    }
+    std::string system = SystemText(static_cast<DWORD>(result));
+    if (!system.empty())
+        return system;
     char text[64];
     const unsigned long code = static_cast<unsigned long>(result);
     if (code >= 0x80040200UL && code <= 0x8004FFFFUL && (code & 0xFFFF) != 0x0200)
@@ -104,8 +92,17 @@ std::string HostErrorText(HRESULT result)
     return text;
 }
 
+HostTable HostTable::NotCreated(HRESULT result)
+{
+    HostTable table;
+    table.creation_ = result;
+    return table;
+}
+
 IMon2kDbeTable* HostTable::Checked() const
 {
+    if (!table_ && FAILED(creation_))
+        throw HostError(creation_, CreationFailureText(creation_));
     if (!table_)
         throw HostError(E_POINTER);
     return table_.Get();
@@ -210,12 +207,13 @@ void HostTable::SetIndex(const std::string& field)
 HostTable CreateHostTable()
 {
     ComPtr<IUnknown> unknown;
-    if (FAILED(CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, 7, IID_IUnknown, unknown.PutVoid())))
-        return {};
-    if (FAILED(OleRun(unknown.Get())))
-        return {};
+    HRESULT hr = CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, 7, IID_IUnknown, unknown.PutVoid());
+    if (SUCCEEDED(hr))
+        hr = OleRun(unknown.Get());
     ComPtr<IMon2kDbeTable> table;
-    if (FAILED(unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid())))
-        return {};
+    if (SUCCEEDED(hr))
+        hr = unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid());
+    if (FAILED(hr))
+        return HostTable::NotCreated(hr);
     return HostTable(std::move(table));
 }

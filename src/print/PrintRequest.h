@@ -31,10 +31,14 @@ using DocumentChooser = std::function<bool(const std::string& tablePath, long& d
 enum class PrintOutcome {
     Printed,        // a whole document went to the port
     NothingPrinted, // busy, cancelled, declined, nothing found
-    Failed,         // a host error, or the port did not open
+    Failed,         // a host error, or the port did not open or stopped taking the listing
 };
 
 PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose = {});
+
+// Walks back from the newest record of the open document table to the newest of the
+// given kind; false when none of the records RecordCount gave is of that kind.
+bool FindNewest(HostTable& table, const char* kind);
 
 // Lays out the document whose "CDokladu" is docId into bytes instead of onto the port:
 // exactly what printing it would send. Printed when bytes hold the whole page; a host

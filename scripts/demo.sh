@@ -101,6 +101,10 @@ echo "Legend: [137 c ds] = characters per line and print mode (dw double width, 
 echo
 wine "$bin/escp-view.exe" "$wfolder\\tisk.prn" 2>/dev/null | tr -d '\r'
 echo
+# The same page as a picture, as a 9-pin printer prints it: page.png (page-2.png ... for
+# a longer document) at 120 dpi.
+wine "$bin/escp-view.exe" --png "Z:${demo//\//\\}\\page.png" "$wfolder\\tisk.prn" >"$demo/escp-view.log" 2>&1
+echo "The page as a picture: $demo/page.png"
 if [ -f "$folder/Quillet.exe" ]; then
   import -window "$win" "$demo/desktop.png"
   # The tray icon sits at the right end of the Wine desktop's taskbar; a right click
@@ -110,8 +114,20 @@ if [ -f "$folder/Quillet.exe" ]; then
   tray_menu
   import -window "$win" "$demo/tray-menu.png"
   menu_press Escape
+  # F9 opens the picker; Náhled (Alt+N) shows its first document as it would print, and
+  # Esc twice closes the preview and the picker without printing.
+  focus_desktop
+  press F9
+  sleep 1.5
+  press alt+n
+  sleep 2
+  import -window "$win" "$demo/preview.png"
+  press Escape
+  sleep 0.5
+  press Escape
   echo "Screenshots in $demo: question.png (the confirmation), desktop.png (the desktop"
-  echo "with Quillet's icon at the right end of the taskbar), tray-menu.png (its menu)."
+  echo "with Quillet's icon at the right end of the taskbar), tray-menu.png (its menu),"
+  echo "preview.png (the picker's Náhled)."
 else
   import -window root "$demo/desktop.png"
   echo "Screenshot: $demo/desktop.png"

@@ -132,7 +132,7 @@ TEST(EscpRender, EveryCharacterOfTheTableIsDrawnAndNothingElseIsMarked)
     for (int b = 0x21; b <= 0xFE; ++b) {
         if (b == 0x7F)
             continue;
-        const auto pages = RenderEscpPages(kInit + Bytes({b}), kDpi);
+        const auto pages = RenderEscpPages(kInit + Bytes({0x1B, 0x43, 0x00, 1, b}), kDpi);
         int inked = 0;
         for (uint32_t p : pages[0].pixels)
             inked += Inked(p);

@@ -3,8 +3,6 @@
 // from their base letter and the accent, as the printer's own character generator does.
 #include "DotFont.h"
 
-#include <cstring>
-
 namespace {
 
 struct Pattern {
@@ -311,14 +309,6 @@ bool Shade(unsigned code, DotGlyph& glyph)
 }
 
 }  // namespace
-
-bool DotGlyph::Empty() const
-{
-    for (uint16_t row : rows)
-        if (row)
-            return false;
-    return true;
-}
 
 bool FindDotGlyph(unsigned codePoint, DotGlyph& glyph)
 {

@@ -15,7 +15,6 @@ struct DotGlyph {
     uint16_t rows[kRows] = {};
 
     uint16_t Row(int row) const { return rows[row - kTop]; }
-    bool Empty() const;
 };
 
 // The glyph of a code point; false for one the font does not have.

@@ -10,7 +10,7 @@ demo="$build/demo"
 
 bash "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
 targets=(hookdll mon2kdbe samplehost escp-view quillet-print)
 if grep -q '^build bin/Quillet\.exe' "$build/build.ninja" 2>/dev/null; then targets+=(Quillet); fi

@@ -3,13 +3,16 @@
 # the Czech locale that Wine needs for code page 1250 and Czech file names.
 set -euo pipefail
 
-# cmake, ninja-build: the build; g++-mingw-w64-x86-64-posix: the Windows compiler and
-# windres; wine, wine64: runs the programs and tests; xvfb, xauth: a screen for dialogs;
-# xdotool, x11-utils, imagemagick: keystrokes, clicks and screenshots in end-to-end runs;
-# googletest: the test framework's sources; locales: cs_CZ.UTF-8; python3: regenerating the icons and bitmaps;
-# fonts-wine: Wine's own fonts, so that dialogs get the metrics they were laid out for.
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool
-          x11-utils imagemagick googletest locales python3 fonts-wine)
+# cmake, ninja-build: the build; g++-mingw-w64-i686-posix: the 32-bit Windows compiler and
+# windres that build what ships; g++-mingw-w64-x86-64-posix: the 64-bit one, which CI keeps
+# compiling; wine, wine64, wine32:i386: run the 32-bit programs and tests in a 64-bit
+# prefix; xvfb, xauth: a screen for dialogs; xdotool, x11-utils, imagemagick: keystrokes,
+# clicks and screenshots in end-to-end runs; googletest: the test framework's sources;
+# locales: cs_CZ.UTF-8; python3: regenerating the icons and bitmaps; fonts-wine: Wine's own
+# fonts, so that dialogs get the metrics they were laid out for.
+packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+          wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick googletest
+          locales python3 fonts-wine)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,6 +20,10 @@ for p in "${packages[@]}"; do
 done
 if ((${#missing[@]})); then
   sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
+  # 32-bit Wine comes from Debian's i386 architecture.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
   echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -9,7 +9,7 @@ build="${1:-$root/build}"
 bash "$root/scripts/setup.sh"
 
 cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
 cmake --build "$build"
 

@@ -155,7 +155,7 @@ void CTrayDlg::OnTrayNotify(LPARAM mouseMessage)
 void CTrayDlg::SetTrayIcon(bool add)
 {
     NOTIFYICONDATAA data{};
-    // The first version of the structure: 88 bytes in a 32-bit build, 104 in this one.
+    // The first version of the structure: 88 bytes.
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = GetSafeHwnd();
     data.uID = 0;

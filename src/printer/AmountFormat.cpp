@@ -63,33 +63,39 @@ std::string VariantToText(const VARIANT& value)
     }
 }
 
-// Intermediate sums are taken in 128 bits so that an amount near the ends of the 64-bit
-// range cannot overflow while it is rounded.
+// Rounds in 64-bit arithmetic: one division gives the part toward zero, which never leaves
+// the range; only the step away from zero can, and it wraps as the exact result cast to 64
+// bits would. A unit of 1 or -1 changes nothing (and -1 would overflow the division).
 Amount RoundAmount(const Amount& amount, const Amount& unit, char mode)
 {
-    const __int128 u = unit.value;
-    if (u == 0)
+    const int64_t u = unit.value;
+    if (u == 0 || u == 1 || u == -1)
         return amount;
-    const __int128 v = amount.value;
-    __int128 r = v;
+    const int64_t v = amount.value;
+    const int64_t rest = v % u;
+    const int64_t towardZero = v - rest;
+    const uint64_t unitSize = u < 0 ? 0 - static_cast<uint64_t>(u) : static_cast<uint64_t>(u);
+    const uint64_t restSize = rest < 0 ? 0 - static_cast<uint64_t>(rest) : static_cast<uint64_t>(rest);
+    bool awayFromZero = false;
     switch (mode) {
     case 'M':
-        r = (v >= 0 ? v + u / 2 : v - u / 2) / u * u;
+        // Halves away from zero on both sides.
+        awayFromZero = restSize >= unitSize - unitSize / 2;
         break;
     case 'D':
         // Toward zero on both sides.
-        r = v / u * u;
         break;
     case 'U':
         // Away from zero on both sides, the mirror of the positive rule.
-        if (v % u != 0)
-            r = (v >= 0 ? v + u : v - u);
-        r = r / u * u;
+        awayFromZero = restSize != 0;
         break;
     default:
-        break;
+        return amount;
     }
-    return {static_cast<int64_t>(r), amount.status};
+    if (!awayFromZero)
+        return {towardZero, amount.status};
+    const uint64_t step = v >= 0 ? unitSize : 0 - unitSize;
+    return {static_cast<int64_t>(static_cast<uint64_t>(towardZero) + step), amount.status};
 }
 
 std::string FormatMoney(const Amount& amount, int32_t unit, char mode)

@@ -196,6 +196,32 @@ TEST(DrawTransparent, LeavesNoGdiObjectsBehind)
     DeleteObject(bitmap);
 }
 
+// One metafile record as a line: the colours set and the kind of each block transfer.
+int CALLBACK CollectRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data)
+{
+    auto& out = *reinterpret_cast<std::vector<std::string>*>(data);
+    switch (record->iType) {
+    case EMR_SETBKCOLOR:
+        out.push_back("bk " + std::to_string(reinterpret_cast<const EMRSETBKCOLOR*>(record)->crColor));
+        break;
+    case EMR_SETTEXTCOLOR:
+        out.push_back("text " + std::to_string(reinterpret_cast<const EMRSETTEXTCOLOR*>(record)->crColor));
+        break;
+    case EMR_BITBLT: {
+        const auto* blt = reinterpret_cast<const EMRBITBLT*>(record);
+        out.push_back("blt " + std::to_string(blt->xDest) + "," + std::to_string(blt->yDest) + " " +
+                      std::to_string(blt->cxDest) + "x" + std::to_string(blt->cyDest) + " " +
+                      (blt->dwRop == SRCAND ? "AND" : blt->dwRop == SRCPAINT ? "OR" : "other"));
+        break;
+    }
+    case EMR_STRETCHBLT: case EMR_MASKBLT: case EMR_PLGBLT: case EMR_STRETCHDIBITS:
+    case EMR_SETDIBITSTODEVICE: case EMR_TRANSPARENTBLT: case EMR_ALPHABLEND:
+        out.push_back("other transfer");
+        break;
+    }
+    return 1;
+}
+
 // What the destination receives, recorded in an enhanced metafile: the colours set on it
 // and exactly two block transfers, an AND with the mask and an OR with the image.
 TEST(DrawTransparent, DestinationGetsTheColoursThenExactlyTwoBlockTransfers)
@@ -208,30 +234,7 @@ TEST(DrawTransparent, DestinationGetsTheColoursThenExactlyTwoBlockTransfers)
     ASSERT_NE(nullptr, recorded);
 
     std::vector<std::string> calls;
-    auto collect = [](HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data) -> int {
-        auto& out = *reinterpret_cast<std::vector<std::string>*>(data);
-        switch (record->iType) {
-        case EMR_SETBKCOLOR:
-            out.push_back("bk " + std::to_string(reinterpret_cast<const EMRSETBKCOLOR*>(record)->crColor));
-            break;
-        case EMR_SETTEXTCOLOR:
-            out.push_back("text " + std::to_string(reinterpret_cast<const EMRSETTEXTCOLOR*>(record)->crColor));
-            break;
-        case EMR_BITBLT: {
-            const auto* blt = reinterpret_cast<const EMRBITBLT*>(record);
-            out.push_back("blt " + std::to_string(blt->xDest) + "," + std::to_string(blt->yDest) + " " +
-                          std::to_string(blt->cxDest) + "x" + std::to_string(blt->cyDest) + " " +
-                          (blt->dwRop == SRCAND ? "AND" : blt->dwRop == SRCPAINT ? "OR" : "other"));
-            break;
-        }
-        case EMR_STRETCHBLT: case EMR_MASKBLT: case EMR_PLGBLT: case EMR_STRETCHDIBITS:
-        case EMR_SETDIBITSTODEVICE: case EMR_TRANSPARENTBLT: case EMR_ALPHABLEND:
-            out.push_back("other transfer");
-            break;
-        }
-        return 1;
-    };
-    EnumEnhMetaFile(nullptr, recorded, collect, &calls, nullptr);
+    EnumEnhMetaFile(nullptr, recorded, CollectRecord, &calls, nullptr);
     DeleteEnhMetaFile(recorded);
     DeleteObject(bitmap);
     const std::vector<std::string> expected = {

@@ -1,16 +1,25 @@
 // The keyboard hook library: a low-level keyboard hook that posts every keystroke made in
 // any application to one window as WM_HOOKKEY, with the flags of a keyboard message.
+// The hook lives on a thread of its own: Windows silently removes a low-level hook whose
+// thread does not answer within its time-out, and the caller's thread may be busy printing
+// or sitting in a dialog for much longer than that.
 #include <windows.h>
+
+#include <atomic>
 
 namespace {
 
 constexpr UINT kHookKeyMessage = 0x8001;  // WM_HOOKKEY
+constexpr DWORD kThreadEndMillis = 5000;
 
 HINSTANCE g_instance;
-HHOOK g_hook;
-HWND g_target;
+// The window told about keystrokes; read by the hook thread, set by the caller's.
+std::atomic<HWND> g_target{nullptr};
+// The hook thread, owned by the caller's side: started by InstallHook, ended by RemoveHook.
+HANDLE g_thread;
+DWORD g_threadId;
 // Whether each key is down, for the previous-state bit; a low-level hook is told only
-// about the transition.
+// about the transition. Touched by the hook thread alone.
 bool g_down[256];
 
 // Builds the lParam of a WM_KEYDOWN/WM_KEYUP: repeat count, scan code, extended flag,
@@ -30,8 +39,8 @@ LPARAM KeystrokeFlags(const KBDLLHOOKSTRUCT& key, bool wasDown)
     return static_cast<LPARAM>(flags);
 }
 
-// Runs on the installing thread, inside its message loop. It must return at once, so the
-// report is posted, never sent, and a vanished target window is simply not told.
+// Runs on the hook thread. It must return at once, so the report is posted, never sent,
+// and a vanished target window is simply not told.
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HC_ACTION) {
@@ -39,11 +48,35 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam)
         const DWORD vk = key.vkCode & 0xFF;
         const bool wasDown = g_down[vk];
         g_down[vk] = !(key.flags & LLKHF_UP);
-        const HWND target = g_target;
+        const HWND target = g_target.load();
         if (target && IsWindow(target))
             PostMessageA(target, kHookKeyMessage, vk, KeystrokeFlags(key, wasDown));
     }
-    return CallNextHookEx(g_hook, code, wParam, lParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+struct ThreadStart {
+    HANDLE ready;     // set once the hook is in place or has failed
+    bool installed;
+};
+
+// The hook thread: installs the hook, reports whether that worked, then runs the message
+// loop through which Windows calls the hook, until RemoveHook posts WM_QUIT.
+DWORD WINAPI HookThread(LPVOID param)
+{
+    auto& start = *static_cast<ThreadStart*>(param);
+    MSG msg;
+    // A message queue before anyone may post WM_QUIT to this thread.
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    const HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, g_instance, 0);
+    start.installed = hook != nullptr;
+    SetEvent(start.ready);
+    if (!hook)
+        return 1;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    UnhookWindowsHookEx(hook);
+    return 0;
 }
 
 }  // namespace
@@ -58,21 +91,41 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 }
 
 // Starts reporting keystrokes to the window; a second call moves the reports to the new
-// window without installing a second hook.
+// window without installing a second hook. Returns once the hook is in place, FALSE when
+// it could not be installed.
 extern "C" BOOL WINAPI InstallHook(HWND window)
 {
     g_target = window;
-    if (!g_hook)
-        g_hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, g_instance, 0);
-    return g_hook != nullptr;
+    if (g_thread)
+        return TRUE;
+    ThreadStart start{CreateEventA(nullptr, TRUE, FALSE, nullptr), false};
+    if (!start.ready)
+        return FALSE;
+    HANDLE thread = CreateThread(nullptr, 0, HookThread, &start, 0, &g_threadId);
+    if (thread)
+        WaitForSingleObject(start.ready, INFINITE);
+    CloseHandle(start.ready);
+    if (!thread)
+        return FALSE;
+    if (!start.installed) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        g_target = nullptr;
+        return FALSE;
+    }
+    g_thread = thread;
+    return TRUE;
 }
 
 extern "C" BOOL WINAPI RemoveHook()
 {
     g_target = nullptr;
-    if (!g_hook)
+    if (!g_thread)
         return FALSE;
-    const BOOL removed = UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
-    return removed;
+    PostThreadMessageA(g_threadId, WM_QUIT, 0, 0);
+    const bool ended = WaitForSingleObject(g_thread, kThreadEndMillis) == WAIT_OBJECT_0;
+    CloseHandle(g_thread);
+    g_thread = nullptr;
+    g_threadId = 0;
+    return ended;
 }

@@ -202,8 +202,15 @@ OpenStatus DbfTable::Open(const std::wstring& path)
 
     path_ = file;
     const OpenStatus status = Map(file);
-    if (status != kOpened)
+    if (status != kOpened) {
+        const uint64_t megabytes = size_ >> 20;
         Close();
+        // The whole file is mapped at once; a 32-bit process has no room for a view of a
+        // few gigabytes. Say so, rather than calling the file something it is not.
+        if (status == kTooLarge)
+            throw TableError{E_OUTOFMEMORY, L"The table " + file + L" (" + std::to_wstring(megabytes) +
+                                                L" MB) is too large to be read in this program's address space"};
+    }
     return status;
 }
 
@@ -219,13 +226,13 @@ OpenStatus DbfTable::Map(const std::wstring& file)
         return kNotATable;
     size_ = static_cast<uint64_t>(size.QuadPart);
     if (size_ > SIZE_MAX)
-        return kNotATable;
+        return kTooLarge;
     mapping_ = CreateFileMappingW(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (!mapping_)
         return kNotATable;
     view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0);
     if (!view_)
-        return kNotATable;
+        return kTooLarge;
     data_ = static_cast<const unsigned char*>(view_);
     return Parse() ? kOpened : kNotATable;
 }

@@ -23,6 +23,8 @@ enum OpenStatus : long {
     kOpened = 0,
     kFileMissing = 1,
     kNotATable = 2,
+    // Never returned to a caller: Open turns it into an error.
+    kTooLarge = 3,
 };
 
 // The component's own failures, in the interface's range (FACILITY_ITF from 0x201).
@@ -55,6 +57,7 @@ public:
     DbfTable& operator=(const DbfTable&) = delete;
 
     // path names the table without its extension; the file is found case-insensitively.
+    // A file too large to map into this process's address space throws TableError.
     OpenStatus Open(const std::wstring& path);
     void Close();
     bool IsOpen() const { return view_ != nullptr; }

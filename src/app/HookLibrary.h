@@ -1,5 +1,5 @@
 // The keyboard-hook library HOOKDLL.dll, linked by import. It reports keystrokes made in
-// any application to one window as WM_HOOKKEY; the results of both calls are not used.
+// any application to one window as WM_HOOKKEY. InstallHook says whether the hook is in place.
 #pragma once
 
 #include <windows.h>

@@ -10,6 +10,7 @@
 #include "config/AgendaSettingsDlg.h"
 #include "framework/Gdi.h"
 #include "framework/Handles.h"
+#include "framework/MessageBox.h"
 #include "print/DocPickerDlg.h"
 #include "res/resource.h"
 
@@ -42,7 +43,11 @@ BOOL CTrayDlg::OnInitDialog()
     ProbeHostComponent();
     config_.Load();
     SetTrayIcon(true);
-    InstallHook(GetSafeHwnd());
+    if (!InstallHook(GetSafeHwnd()))
+        ShowMessageBox("Klávesy F9, F10 a F11 nebudou fungovat: nepodařilo se zapnout sledování "
+                       "klávesnice.\n\nDoklady lze tisknout kliknutím na ikonu Quillet "
+                       "v oznamovací oblasti.",
+                       MB_OK | MB_ICONEXCLAMATION);
     SetTimer(GetSafeHwnd(), kSplashTimer, kSplashMillis, nullptr);
     return TRUE;
 }
@@ -114,7 +119,10 @@ void CTrayDlg::OnHookKey(WPARAM vk, LPARAM flags)
 {
     if (!(static_cast<DWORD>(flags) & 0x80000000u))
         return;  // only the release acts
-    if (GetKeyState(VK_MENU) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0)
+    // The keystrokes go to the application with the focus, never to this thread, so its own
+    // key state (GetKeyState) would not know of a held modifier: ask the system's.
+    if (GetAsyncKeyState(VK_MENU) < 0 || GetAsyncKeyState(VK_CONTROL) < 0 ||
+        GetAsyncKeyState(VK_SHIFT) < 0)
         return;
     switch (vk) {
     case VK_F9:

@@ -1,33 +1,13 @@
 // The opening, party block, note line and footer of both printed documents.
 #include "documents/DocumentBlocks.h"
 
-#include <cstdarg>
-#include <cstdio>
-
 #include "documents/Documents.h"
 #include "documents/FieldValues.h"
+#include "framework/FormatText.h"
 #include "framework/MessageBox.h"
 #include "printer/AmountFormat.h"
 
 std::string CurrentDocNumber;
-
-std::string FormatText(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int length = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    std::string text;
-    if (length > 0) {
-        text.resize(static_cast<size_t>(length) + 1);
-        std::vsnprintf(text.data(), text.size(), format, again);
-        text.resize(static_cast<size_t>(length));
-    }
-    va_end(again);
-    return text;
-}
 
 bool OpenDocumentPrinter(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
                          CPrinterEpson::PageCallbackFn title, const char* errorText)

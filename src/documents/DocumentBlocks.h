@@ -9,9 +9,6 @@
 #include "host/HostTable.h"
 #include "printer/PrinterEpson.h"
 
-// printf into a string (the text stays code page 1250).
-std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
 // Stores the document number, registers the title callback and opens the printer on the
 // agenda's port. False, after telling the user errorText, when the port did not open.
 bool OpenDocumentPrinter(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,

@@ -1,34 +1,34 @@
 // Taking host field values: the component hands every field over as an OLE variant.
 #include "documents/FieldValues.h"
 
-std::string AnsiFromBstr(BSTR text)
+std::string TextFromBstr(BSTR text, UINT codePage)
 {
     int length = text ? static_cast<int>(SysStringLen(text)) : 0;
     if (length == 0)
         return {};
-    int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    int size = WideCharToMultiByte(codePage, 0, text, length, nullptr, 0, nullptr, nullptr);
     if (size <= 0)
         throw HostError(E_OUTOFMEMORY);
     std::string result(static_cast<size_t>(size), '\0');
-    if (WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), size, nullptr, nullptr) != size)
+    if (WideCharToMultiByte(codePage, 0, text, length, result.data(), size, nullptr, nullptr) != size)
         throw HostError(E_OUTOFMEMORY);
     return result;
 }
 
-std::string FieldText(HostTable& table, const char* name)
+std::string FieldText(HostTable& table, const char* name, UINT codePage)
 {
     OleVariant value = table.FieldValue(name);
-    return VariantToText(value.Get());
+    return VariantToText(value.Get(), codePage);
 }
 
-std::string FieldString(HostTable& table, const char* name)
+std::string FieldString(HostTable& table, const char* name, UINT codePage)
 {
     OleVariant value = table.FieldValue(name);
     // The string slot of a variant of any other type is no string at all; reading it as
     // one would follow whatever bits a number or a null left there.
     if (value.Get().vt != VT_BSTR)
         return {};
-    return AnsiFromBstr(value.Get().bstrVal);
+    return TextFromBstr(value.Get().bstrVal, codePage);
 }
 
 long FieldInteger(HostTable& table, const char* name)

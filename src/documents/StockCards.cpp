@@ -2,8 +2,8 @@
 // row's note, closed at the end of the scan.
 #include "config/AgendaConfig.h"
 
-#include "documents/DocumentBlocks.h"
 #include "documents/FieldValues.h"
+#include "framework/FormatText.h"
 #include "framework/MessageBox.h"
 
 bool AgendaConfig::OpenStockCardTable()

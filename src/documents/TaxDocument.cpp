@@ -6,6 +6,7 @@
 #include "documents/Documents.h"
 #include "documents/FieldValues.h"
 #include "documents/ItemScan.h"
+#include "framework/FormatText.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/DrawTransparent.h"
+#include "framework/DrawTransparent.h"
 #include "documents/FieldValues.h"
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
@@ -84,7 +84,8 @@ void CDocPickerDlg::Fill()
             const char* wanted = DocPickerTaxDocuments ? "P" : "D";
             for (long i = 0; i < toVisit; ++i) {
                 if (FieldString(table, "Typ") == wanted) {
-                    std::string number = FieldString(table, "CisloDokla");
+                    // The list shows the texts in the system's code page, as every window does.
+                    std::string number = FieldString(table, "CisloDokla", CP_ACP);
                     const long id = FieldInteger(table, "CDokladu");
                     LVITEMA item{};
                     item.mask = LVIF_TEXT | LVIF_PARAM;
@@ -93,7 +94,7 @@ void CDocPickerDlg::Fill()
                     item.lParam = id;
                     const int row = static_cast<int>(
                         SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-                    std::string customer = FieldText(table, "A_Nazev");
+                    std::string customer = FieldText(table, "A_Nazev", CP_ACP);
                     LVITEMA sub{};
                     sub.iSubItem = 1;
                     sub.pszText = &customer[0];

@@ -2,9 +2,9 @@
 // (besides the picker) where failures of the host component are shown.
 #include "print/PrintRequest.h"
 
-#include "documents/DocumentBlocks.h"
 #include "documents/Documents.h"
 #include "documents/FieldValues.h"
+#include "framework/FormatText.h"
 #include "framework/MessageBox.h"
 
 int PrintBusy = 0;
@@ -37,7 +37,8 @@ bool FindNewest(HostTable& table, const char* kind)
 
 bool Confirm(HostTable& table, const char* question)
 {
-    std::string number = FieldString(table, "CisloDokla");
+    // A message box shows its text in the system's code page.
+    std::string number = FieldString(table, "CisloDokla", CP_ACP);
     return ShowMessageBox(FormatText(question, number.c_str()), MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) ==
            IDYES;
 }

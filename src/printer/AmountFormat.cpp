@@ -25,17 +25,17 @@ std::string Format(const char* format, Args... args)
     return std::string(big.data(), needed);
 }
 
-std::string BstrToAnsi(BSTR text)
+std::string BstrToText(BSTR text, UINT codePage)
 {
     const int wideLength = static_cast<int>(SysStringLen(text));
     if (wideLength == 0)
         return {};
-    const int length = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    const int length = WideCharToMultiByte(codePage, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
     if (length <= 0)
         return {};
-    std::string ansi(length, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, wideLength, &ansi[0], length, nullptr, nullptr);
-    return ansi;
+    std::string converted(length, '\0');
+    WideCharToMultiByte(codePage, 0, text, wideLength, &converted[0], length, nullptr, nullptr);
+    return converted;
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ std::string FormatDate(const DateValue& date)
     return Format("%02i.%02i.%i", int(time.wDay), int(time.wMonth), int(time.wYear));
 }
 
-std::string VariantToText(const VARIANT& value)
+std::string VariantToText(const VARIANT& value, UINT codePage)
 {
     switch (value.vt) {
     case VT_I2: return Format("%hd", value.iVal);
@@ -57,7 +57,7 @@ std::string VariantToText(const VARIANT& value)
     case VT_R8: return Format("%.2f", value.dblVal);
     case VT_CY: return FormatMoney(Amount::FromCurrency(value.cyVal), 100, 'M');
     case VT_DATE: return FormatDate({value.date, ValueStatus::Valid});
-    case VT_BSTR: return BstrToAnsi(value.bstrVal);
+    case VT_BSTR: return BstrToText(value.bstrVal, codePage);
     case VT_BOOL: return value.boolVal == VARIANT_TRUE ? "TRUE" : "FALSE";
     default: return {};
     }

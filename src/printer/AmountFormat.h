@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "printer/CharMap852.h"
+
 enum class ValueStatus { Valid = 0, Invalid = 1, Null = 2 };
 
 // A money value in ten-thousandths, as OLE's CURRENCY holds it.
@@ -25,7 +27,9 @@ struct DateValue {
 };
 
 std::string FormatDate(const DateValue& date);
-std::string VariantToText(const VARIANT& value);
+// A string value is converted into codePage: the printed text's code page, or CP_ACP for
+// what a dialog shows.
+std::string VariantToText(const VARIANT& value, UINT codePage = kTextCodePage);
 // unit in ten-thousandths (100 = 0.01); mode 'M' rounds halves away from zero.
 std::string FormatMoney(const Amount& amount, int32_t unit, char mode);
 Amount RoundAmount(const Amount& amount, const Amount& unit, char mode);

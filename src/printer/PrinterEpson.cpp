@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/MessageBox.h"
+#include "printer/CharMap852.h"
 
 namespace {
 
@@ -23,24 +24,12 @@ const unsigned char kTableCodes[14][2] = {
     {14, 0}, {15, 0}, {27, 0}, {28, 0}, {29, 0}, {31, 0}, {32, 0},
 };
 
-// The Czech accented letters: code page 1250 on the left, 852 on the right.
-const unsigned char kCzechLetters[30][2] = {
-    {0xC1, 0xB5}, {0xE1, 0xA0}, {0xC8, 0xAC}, {0xE8, 0x9F}, {0xCF, 0xD2}, {0xEF, 0xD4},
-    {0xC9, 0x90}, {0xE9, 0x82}, {0xCC, 0xB7}, {0xEC, 0xD8}, {0xCD, 0xD6}, {0xED, 0xA1},
-    {0xD2, 0xD5}, {0xF2, 0xE5}, {0xD3, 0xE0}, {0xF3, 0xA2}, {0xD8, 0xFC}, {0xF8, 0xFD},
-    {0x8A, 0xE6}, {0x9A, 0xE7}, {0x8D, 0x9B}, {0x9D, 0x9C}, {0xDA, 0xE9}, {0xFA, 0xA3},
-    {0xD9, 0xDE}, {0xF9, 0x85}, {0xDD, 0xED}, {0xFD, 0xEC}, {0x8E, 0xA6}, {0x9E, 0xA7},
-};
-
 }  // namespace
 
 CPrinterEpson::CPrinterEpson(int charTable, unsigned char pageLength)
     : CharTable(charTable), PageLength(pageLength)
 {
-    for (int i = 0; i < 256; ++i)
-        CharMap[i] = static_cast<unsigned char>(i);
-    for (const auto& letter : kCzechLetters)
-        CharMap[letter[0]] = letter[1];
+    std::memcpy(CharMap, kCharMap852, sizeof CharMap);
 }
 
 // An open port is closed without a form feed: the page stays where it is.

@@ -1,5 +1,5 @@
 // CPrinterEpson: an Epson ESC/P line printer on a port device, written to byte by byte.
-// It knows lines, not pages, and converts Czech letters from code page 1250 to 852.
+// It knows lines, not pages, and converts the text from code page 1250 to 852.
 #pragma once
 
 #include <windows.h>

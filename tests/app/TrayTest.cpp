@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include <shellapi.h>
@@ -100,6 +101,22 @@ void HoldKey(WORD vk, bool down)
     }
 }
 
+// Presses or releases a key from another thread, as when the keystrokes go to the host:
+// this thread reads no keyboard message and so learns nothing of it.
+void HoldKeyElsewhere(WORD vk, bool down)
+{
+    std::thread([vk, down] {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        SendInput(1, &in, sizeof in);
+        for (int i = 0; i < 100 && (GetAsyncKeyState(vk) < 0) != down; ++i)
+            Sleep(20);
+    }).join();
+}
+
 // Whether the notification area holds the window's icon: only a known icon can be
 // modified.
 bool HasTrayIcon(HWND window)
@@ -144,6 +161,9 @@ TEST(TrayDlgTest, HotkeysActOnReleaseWithoutModifiersAndLeftClicksChoose)
                 HookKey(d, VK_F10, true);
                 HookKey(d, VK_F9, true);
                 HoldKey(modifier, false);
+                HoldKeyElsewhere(modifier, true);
+                HookKey(d, VK_F11, true);
+                HoldKeyElsewhere(modifier, false);
             }
         })
         .Then([&](HWND d) {

@@ -1,6 +1,8 @@
 // The delivery note of a small agenda, page by page, against pages written down here.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "documents/Documents.h"
 #include "documents/SampleAgenda.h"
 #include "support/MessageBoxRecorder.h"
@@ -238,6 +240,43 @@ TEST_F(DeliveryNoteTest, RegistrationTextIsWrappedBeforeSpacesAndInsideLongRuns)
                                                          << PageDiff(block, actual);
         EXPECT_EQ('\f', actual.back());
     }
+}
+
+// Text typed into the host holds letters PC852 has at other codes, characters it lacks,
+// and control bytes; each prints as one byte in its column, and none as a printer command.
+TEST_F(DeliveryNoteTest, HostTextPrintsAsItselfAndNeverAsPrinterCommands)
+{
+    DocRecord note = DeliveryNote7();
+    note.nazev = "Ľubomír Müller – „Kvety“";
+    note.ulice = "Nám. SNP 5\t× 7";
+    note.prijemce = "Ľ. Müller\r\nESC\x1B@";
+    agenda.WriteDocuments({note});
+    agenda.WriteItems({Item("S", 7, "Lepidlo 5–25 °C, § 12 ±1…", "ľ-ô™ ©®", Units(10000), "µm", 103)});
+    agenda.WriteCards({{103, "Pozor:\r\nESC\x1B@ reset ‰ \x81 ‘ok’"}});
+
+    Print(7);
+
+    // Written down in PC852: Ľ 95, í A1, ü 81, á A0, × 9E, ° F8, § F5, ľ 96, ô 93.
+    const std::string buyer = To852(Left("Železářství Čermák s.r.o.", 40)) +
+                              Left("\x95ubom\xA1r M\x81ller - \"Kvety\"", 40) + "\r\n" +
+                              To852(Left("Náměstí Míru 12", 40)) + Left("N\xA0m. SNP 5 \x9E 7", 40) + "\r\n";
+    const std::string recipient = To852("Příjemce: ") + Left("\x95. M\x81ller  ESC @", 30) + "\r\n";
+    const std::string rows = Rule(137) + "\r\n" + Left("Lepidlo 5-25 \xF8" "C, \xF5 12 +1.", 50) +
+                             Left("\x96-\x93T CR", 29) + Right("1,00", 12) + Right("um", 10) + "\r\n" +
+                             "   Pozor:  ESC @ reset % ? 'ok'\r\n" + Rule(137) + "\r\n";
+    const std::string actual = port.Read();
+    for (const std::string& block : {buyer, recipient, rows})
+        EXPECT_NE(std::string::npos, actual.find(block)) << PageDiff(block, actual);
+    EXPECT_EQ(std::string::npos, actual.find("\x1B@", 2));
+    EXPECT_EQ('\f', actual.back());
+}
+
+// ctest runs the test above once more under a locale whose ANSI code page is not 1250;
+// this says which code page each run really had.
+TEST(AnsiCodePage, IsTheOneTheRunAskedFor)
+{
+    const char* wanted = std::getenv("QUILLET_ANSI_CODE_PAGE");
+    EXPECT_EQ(wanted ? std::atoi(wanted) : 1250, int(GetACP()));
 }
 
 TEST_F(DeliveryNoteTest, PortThatCannotBeOpenedPrintsNothing)

@@ -1,5 +1,8 @@
 // The table component through HostTable: values and their variant types, navigation,
 // indexes, failures with their error objects, and damaged files.
+#include <windows.h>
+#include <winioctl.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -452,6 +455,49 @@ TEST_F(HostTableTest, DamagedFilesNeverCrashTheReader)
                 table.CloseTable();
             }
         }
+    }
+}
+
+// Grows a file to the size without writing it: the rest reads as zeros and takes no disk.
+void Extend(const std::string& path, long long size)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD ignored = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    EXPECT_TRUE(SetFilePointerEx(file, at, nullptr, FILE_BEGIN));
+    EXPECT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+}
+
+// Item files of gigabytes in a 32-bit process: a table that fits in the address space
+// reads as usual, one that does not fails with an error that says so; nothing crashes.
+TEST_F(HostTableTest, TablesTooLargeForTheAddressSpaceFailClearly)
+{
+    const long long kGiB = 1LL << 30;
+    for (long long size : {kGiB + kGiB / 2, 4 * kGiB - 4096, 5 * kGiB}) {
+        {
+            DbfWriter w(dir.File("big.dbf"), {{"Tag", FieldType::Character, 2}});
+            w.Add({"a"});
+            w.Add({"b"});
+        }
+        Extend(dir.File("big.dbf"), size);
+        HostTable table = CreateHostTable();
+        try {
+            ASSERT_EQ(table.OpenTable(dir.File("big")), 0) << size;
+            EXPECT_EQ(table.RecordCount(), 2) << size;
+            EXPECT_EQ(Walk(table), L"ab") << size;
+            EXPECT_LT(size, 2 * kGiB) << "a view of " << size << " bytes in 32 bits";
+        } catch (const HostError& error) {
+            EXPECT_EQ(error.Result(), E_OUTOFMEMORY) << size;
+            EXPECT_NE(Description(error).find(L"too large"), std::wstring::npos) << size;
+            EXPECT_GT(size, 2 * kGiB) << "1.5 GB should fit a large-address-aware process";
+            EXPECT_EQ(Raised([&] { table.RecordCount(); }).Result(), kNotOpen) << size;
+        }
+        table = HostTable();
+        DeleteFileA(dir.File("big.dbf").c_str());
     }
 }
 

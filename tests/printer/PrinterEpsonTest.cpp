@@ -165,7 +165,7 @@ TEST_F(PrinterPort, TextIsClippedToTheLineWidthAndTo255)
     }
 }
 
-TEST_F(PrinterPort, CzechLettersAreConvertedTo852AndNothingElse)
+TEST_F(PrinterPort, TextIsConvertedTo852AndControlBytesPrintAsSpaces)
 {
     // The 30 letters in code page 1250 and what code page 852 has for them.
     const std::string cp1250 = "ÁáČčĎďÉéĚěÍíŇňÓóŘřŠšŤťÚúŮůÝýŽž";
@@ -173,18 +173,18 @@ TEST_F(PrinterPort, CzechLettersAreConvertedTo852AndNothingElse)
                                      0xD6, 0xA1, 0xD5, 0xE5, 0xE0, 0xA2, 0xFC, 0xFD, 0xE6, 0xE7,
                                      0x9B, 0x9C, 0xE9, 0xA3, 0xDE, 0x85, 0xED, 0xEC, 0xA6, 0xA7});
     ASSERT_EQ(30u, cp1250.size());
-    EXPECT_PORT_BYTES(kInit + pc852 + "\x4B\x9F" + "\xF4\xC4\xA7" + kCrLf,
+    // A note's own line end, tab and printer reset stay text, one column each.
+    EXPECT_PORT_BYTES(kInit + pc852 + "\x4B\x9F" + "\x93\x8E\xF5" + "M\x81ller \"5-25 \xF8" "C\"" +
+                          "a   b @c " + kCrLf,
                       Job([&](CPrinterEpson& p) {
                           p.PrintText(cp1250);
                           p.PrintText("Kč");
-                          p.PrintLine("ôÄ§");  // not Czech: sent unchanged
+                          p.PrintText("ôÄ§");
+                          p.PrintText("Müller „5–25 °C“");
+                          p.PrintText("a\r\n\tb\x1B@c\x7F");
+                          EXPECT_EQ(30 + 2 + 3 + 16 + 9, p.Column);
+                          p.NewLines(1);
                       }));
-
-    CPrinterEpson printer(5, 6);
-    int changed = 0;
-    for (int i = 0; i < 256; ++i)
-        changed += printer.CharMap[i] != i;
-    EXPECT_EQ(30, changed);
 }
 
 TEST_F(PrinterPort, PrintCentredPadsHalfTheRestOnTheLeft)

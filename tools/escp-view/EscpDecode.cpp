@@ -2,9 +2,14 @@
 // Sources compile with a cp1250 execution charset, so every non-ASCII literal is u8"".
 #include "EscpDecode.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <vector>
+
+#include "printer/CharMap852.h"
 
 namespace {
 
@@ -28,6 +33,25 @@ const unsigned short kPc852Upper[128] = {
     0x0154, 0x00DA, 0x0155, 0x0170, 0x00FD, 0x00DD, 0x0163, 0x00B4,
     0x00AD, 0x02DD, 0x02DB, 0x02C7, 0x02D8, 0x00A7, 0x00F7, 0x00B8,
     0x00B0, 0x00A8, 0x02D9, 0x0171, 0x0158, 0x0159, 0x25A0, 0x00A0,
+};
+
+// For each byte on the port, the code page 1250 byte that the printer's table turns into
+// it; kNone or kSeveral.
+struct ReverseCharMap {
+    static constexpr short kNone = -1, kSeveral = -2;
+    short source[256];
+
+    ReverseCharMap()
+    {
+        std::fill(std::begin(source), std::end(source), kNone);
+        for (int c = 0; c < 256; ++c) {
+            // Control bytes print as spaces: that makes them no source of the space.
+            if (c < 0x20 || c == 0x7F)
+                continue;
+            short& s = source[kCharMap852[c]];
+            s = s == kNone ? static_cast<short>(c) : kSeveral;
+        }
+    }
 };
 
 std::string Utf8(unsigned code)
@@ -140,11 +164,11 @@ private:
             FlushSetup();
             out_ += "==== form feed ====\n";
             ++pos_;
-        } else if (b < 0x20 || b == 0x7F) {
-            Inline(Unknown(bytes_, pos_, 1));
+        } else if (const unsigned character = TextCharacter(b)) {
+            Text(Utf8(character));
             ++pos_;
         } else {
-            Text(b < 0x80 ? std::string(1, static_cast<char>(b)) : Utf8(kPc852Upper[b - 0x80]));
+            Inline(Unknown(bytes_, pos_, 1));
             ++pos_;
         }
     }
@@ -303,6 +327,20 @@ std::vector<std::string> Lines(const std::string& text)
 std::string Pc852ToUtf8(unsigned char c)
 {
     return c < 0x80 ? std::string(1, static_cast<char>(c)) : Utf8(kPc852Upper[c - 0x80]);
+}
+
+unsigned TextCharacter(unsigned char b)
+{
+    static const ReverseCharMap reverse;
+    const short source = reverse.source[b];
+    if (source == ReverseCharMap::kNone)
+        return 0;
+    if (source == ReverseCharMap::kSeveral)
+        return b;
+    const char c = static_cast<char>(source);
+    wchar_t wide = 0;
+    MultiByteToWideChar(kTextCodePage, 0, &c, 1, &wide, 1);
+    return wide;
 }
 
 std::string DecodeEscp(const std::string& bytes)

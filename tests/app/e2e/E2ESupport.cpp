@@ -118,12 +118,25 @@ void SetIniPort(const std::string& port)
     WritePrivateProfileStringA("Firma", "Port", port.c_str(), (Folder() + "Quillet.ini").c_str());
 }
 
+std::string HostComponentFolder()
+{
+    return "C:\\Program Files (x86)\\Host\\";
+}
+
 void Install()
 {
+    // The host's installer puts its component in a folder of its own and registers it with
+    // the system's 32-bit regsvr32; Quillet's folder holds no copy of it.
+    CreateDirectoryA(HostComponentFolder().c_str(), nullptr);
+    Copy("mon2kdbe.dll", HostComponentFolder());
+    if (Run("C:\\windows\\syswow64\\regsvr32.exe /s " + Quoted(HostComponentFolder() + "mon2kdbe.dll"),
+            HostComponentFolder()) != 0)
+        throw std::runtime_error("regsvr32 failed");
     CreateDirectoryA(Folder().c_str(), nullptr);
     CreateDirectoryA(ReferenceFolder().c_str(), nullptr);
-    for (const char* file : {"Quillet.exe", "HOOKDLL.dll", "mon2kdbe.dll"})
+    for (const char* file : {"Quillet.exe", "HOOKDLL.dll"})
         Copy(file, Folder());
+    DeleteFileA((Folder() + "mon2kdbe.dll").c_str());
     Copy("quillet-print.exe", ReferenceFolder());
 
     // The host on C:, and Quillet.ini beside Quillet.exe with the port a file; the
@@ -254,8 +267,22 @@ void CallEntry(const std::string& dll, const char* name)
 
 }  // namespace
 
+std::string RegisteredComponent()
+{
+    char path[MAX_PATH] = {};
+    DWORD size = sizeof path;
+    const std::string key = "CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}\\InprocServer32";
+    HKEY hkey = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &hkey) != ERROR_SUCCESS)
+        return {};
+    const LONG read = RegQueryValueExA(hkey, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size);
+    RegCloseKey(hkey);
+    return read == ERROR_SUCCESS ? path : std::string();
+}
+
 void UnregisterComponent()
 {
+    Copy("mon2kdbe.dll", Folder());
     CallEntry(Folder() + "mon2kdbe.dll", "DllUnregisterServer");
 }
 

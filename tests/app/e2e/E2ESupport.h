@@ -1,6 +1,7 @@
 // The installation the end-to-end tests run against: Quillet in a folder of its own with
-// the host component and the hook library beside it, a sample host installation, and a
-// Quillet.ini whose port is a file.
+// the hook library beside it, the host component in the host's folder registered by the
+// system's 32-bit regsvr32, a sample host installation, and a Quillet.ini whose port is a
+// file.
 #pragma once
 
 #include <windows.h>
@@ -49,6 +50,12 @@ std::string ExpectedPage(const std::string& arguments);
 // Clicks the tray icon on the taskbar.
 void ClickTrayIcon(bool right);
 
+// The folder the host's installer put its component in, and the DLL that the 32-bit
+// registry view names for the component's class.
+std::string HostComponentFolder();
+std::string RegisteredComponent();
+
+// Puts a copy of the component beside Quillet.exe and unregisters the component.
 void UnregisterComponent();
 // Registers the build's own copy again, as the test prefix had it.
 void RestoreComponent();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 extern "C" __declspec(dllimport) BOOL WINAPI InstallHook(HWND window);
@@ -169,6 +170,31 @@ TEST_F(HookTest, SurvivesItsWindowGoingAwayAndServesTheNextOne)
     ASSERT_EQ(g_reports.size(), 2u);
     EXPECT_EQ(g_reports[1].vk, static_cast<WPARAM>(VK_F11));
     DestroyWindow(second);
+}
+
+// The caller's thread busy for seconds (a print, a dialog's own work): keystrokes typed
+// meanwhile are still seen, and reported once the window reads its messages again.
+TEST_F(HookTest, KeepsReportingWhileTheWindowsThreadIsBlocked)
+{
+    HWND receiver = CreateReceiver();
+    ASSERT_TRUE(InstallHook(receiver));
+    std::thread typist([] {
+        Sleep(200);
+        for (int i = 0; i < 3; ++i) {
+            Key(VK_F10, false);
+            Key(VK_F10, true);
+            Sleep(300);
+        }
+    });
+    Sleep(3000);  // no message is read on this thread meanwhile
+    typist.join();
+    PumpUntil(6);
+    ASSERT_EQ(g_reports.size(), 6u);
+    for (size_t i = 0; i < g_reports.size(); ++i) {
+        EXPECT_EQ(g_reports[i].vk, static_cast<WPARAM>(VK_F10));
+        EXPECT_EQ(g_reports[i].flags >> 31, i % 2) << i;
+    }
+    DestroyWindow(receiver);
 }
 
 }  // namespace

@@ -93,6 +93,14 @@ protected:
     DWORD Pid() const { return g_quillet.dwProcessId; }
 };
 
+// Both the resident program and the console print command load the host's component from
+// where the host registered it (every print below goes through it).
+TEST_F(QuilletE2E, UsesTheComponentTheHostRegisteredElsewhere)
+{
+    EXPECT_EQ(e2e::RegisteredComponent(), e2e::HostComponentFolder() + "mon2kdbe.dll");
+    EXPECT_EQ(GetFileAttributesA((e2e::Folder() + "mon2kdbe.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(QuilletE2E, ShowsTheSplashForAboutASecondThenOnlyTheTrayIcon)
 {
     HWND main = nullptr;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DrawTransparent.h"
+#include "framework/DrawTransparent.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Transparent drawing with a monochrome mask: the destination gets exactly two block
 // transfers, an AND with the mask and an OR with the image whose transparent pixels
 // were made black. It is left with a white background and black text colour.
-#include "app/DrawTransparent.h"
+#include "framework/DrawTransparent.h"
 
 #include "framework/Gdi.h"
 

@@ -40,6 +40,7 @@ for f in HOOKDLL.dll mon2kdbe.dll; do cp "$bin/$f" "$folder/"; done
 [ -f "$bin/quillet-print.exe" ] && cp "$bin/quillet-print.exe" "$folder/"
 [ -f "$bin/Quillet.exe" ] && cp "$bin/Quillet.exe" "$folder/"
 rm -f "$port"
+echo "Laying out a sample host installation on the prefix's C:..."
 wine "$bin/samplehost.exe" --root 'C:\' --quillet-ini "$wfolder\\Quillet.ini" \
   --port "$wfolder\\tisk.prn" >"$demo/samplehost.log" 2>&1
 
@@ -66,6 +67,7 @@ desktop_window() { xdotool search --name 'Wine desktop' 2>/dev/null | head -n1 |
 if [ -f "$folder/Quillet.exe" ]; then
   # Started from its own folder; it registers the host component from there itself.
   wineserver -k 2>/dev/null || true
+  echo "Starting Quillet from $wfolder (the Wine desktop, the splash, then the tray icon; about 10 s)..."
   (cd "$folder" && exec wine Quillet.exe >"$demo/quillet.log" 2>&1) &
   quillet_pid=$!
   win=""
@@ -73,6 +75,7 @@ if [ -f "$folder/Quillet.exe" ]; then
   if [ -z "$win" ]; then echo "The Wine desktop did not appear." >&2; exit 1; fi
   sleep 3  # the splash shows for a second, then Quillet sits in the tray
 
+  echo "Pressing F10 and answering Yes (Ano) to the question; the page goes to $wfolder\\tisk.prn..."
   # F10 as the user presses it over the host: the hook reports the release.
   xdotool mousemove --window "$win" 400 300 >/dev/null 2>&1 || true
   focus_desktop
@@ -94,6 +97,7 @@ else
 fi
 
 echo "The printed page ($wfolder\\tisk.prn), as the printer puts it on paper:"
+echo "Legend: [137 c ds] = characters per line and print mode (dw double width, c condensed, e elite, b emphasized, ds double strike); {init} and other {tags} = printer set-up commands."
 echo
 wine "$bin/escp-view.exe" "$wfolder\\tisk.prn" 2>/dev/null | tr -d '\r'
 echo

@@ -9,10 +9,10 @@ set -euo pipefail
 # prefix; xvfb, xauth: a screen for dialogs; xdotool, x11-utils, imagemagick: keystrokes,
 # clicks and screenshots in end-to-end runs; googletest: the test framework's sources;
 # locales: cs_CZ.UTF-8; python3: regenerating the icons and bitmaps; fonts-wine: Wine's own
-# fonts, so that dialogs get the metrics they were laid out for.
+# fonts, so that dialogs get the metrics they were laid out for; nsis: the setup program.
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick googletest
-          locales python3 fonts-wine)
+          locales python3 fonts-wine nsis)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/wine-env.sh" "$1"
 if [ ! -f "$WINEPREFIX/.quillet-ready" ]; then
+  echo "Creating the Wine prefix $WINEPREFIX (once; about 20 s)..."
   wineboot -i >/dev/null 2>&1 || true
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1

@@ -19,6 +19,18 @@ namespace {
 constexpr UINT_PTR kSplashTimer = 1000;
 constexpr UINT kSplashMillis = 1000;
 
+// Counts the About box and the settings dialog while they are open.
+class OpenDialog {
+public:
+    explicit OpenDialog(int& count) : count_(count) { ++count_; }
+    ~OpenDialog() { --count_; }
+    OpenDialog(const OpenDialog&) = delete;
+    OpenDialog& operator=(const OpenDialog&) = delete;
+
+private:
+    int& count_;
+};
+
 UINT TaskbarCreatedMessage()
 {
     static const UINT message = RegisterWindowMessageA("TaskbarCreated");
@@ -39,6 +51,9 @@ BOOL CTrayDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SendMessageA(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    // The window has no caption to show it; the title names the taskbar button while the
+    // splash is up, and lets the setup program find the running instance.
+    SetWindowTextA(GetSafeHwnd(), "Quillet");
 
     ProbeHostComponent();
     config_.Load();
@@ -64,11 +79,13 @@ bool CTrayDlg::OnCommand(int id, int, HWND)
 {
     switch (id) {
     case ID_APP_ABOUT: {
+        OpenDialog open(openDialogs_);
         CAboutDlg about;
         about.DoModal();
         return true;
     }
     case ID_SETTINGS: {
+        OpenDialog open(openDialogs_);
         CAgendaSettingsDlg settings;
         if (settings.DoModal() == IDOK)
             config_.Load();
@@ -98,6 +115,14 @@ bool CTrayDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         return true;
     case WM_TRAYNOTIFY:
         OnTrayNotify(lParam);
+        result = 0;
+        return true;
+    case WM_CLOSE:
+        // Someone asks the program to end (the setup program before an upgrade, say): it
+        // ends as through "&Konec", but never in the middle of a print or with one of its
+        // dialogs open, where the user's work would be lost.
+        if (!PrintBusy && openDialogs_ == 0)
+            EndDialog(IDOK);
         result = 0;
         return true;
     case WM_QUERYDRAGICON:

@@ -39,6 +39,7 @@ protected:
 private:
     AgendaConfig config_;
     HICON icon_;
+    int openDialogs_ = 0;
 };
 
 // Creates the host component once; when that fails, has the component register itself

@@ -64,21 +64,28 @@ std::string NoHostText()
 
 AgendaConfig::~AgendaConfig() = default;
 
-void AgendaConfig::Load()
+HostLocation FindHost()
 {
-    const char* setupIni = nullptr;
+    HostLocation host;
     for (const char* path : kSetupIniPaths) {
         if (FileExists(path)) {
-            setupIni = path;
+            host.setupIni = path;
+            host.monS3Ini = ReadIniValue(host.setupIni, "InstParams", "LocalPath") + "\\MonS3.ini";
             break;
         }
     }
-    if (!setupIni) {
+    return host;
+}
+
+void AgendaConfig::Load()
+{
+    const HostLocation host = FindHost();
+    if (host.setupIni.empty()) {
         ShowMessageBox(NoHostText(), MB_OK);
         return;
     }
 
-    const std::string monS3Ini = ReadIniValue(setupIni, "InstParams", "LocalPath") + "\\MonS3.ini";
+    const std::string& monS3Ini = host.monS3Ini;
     std::string yearDir = NormaliseDirectory(ReadIniValue(monS3Ini, "Directory", "DataRoot"));
     yearDir = NormaliseDirectory(yearDir + ReadIniValue(monS3Ini, "LastDirs", "LastFirm"));
     AgendaDir = yearDir;

@@ -36,3 +36,11 @@ public:
 
 // The full path of Quillet.ini: the executable's folder followed by "Quillet.ini".
 std::string QuilletIniPath();
+
+// The host's installation as Load finds it: the first Setup.ini of the three known
+// places (empty when there is none) and the MonS3.ini that it names.
+struct HostLocation {
+    std::string setupIni;
+    std::string monS3Ini;
+};
+HostLocation FindHost();

@@ -14,9 +14,8 @@ bool AgendaConfig::OpenStockCardTable()
         StockCardTable.Release();
     }
     const std::string path = AgendaDir + "SkSezZas";
+    // A component that could not be created raises its reason at OpenTable.
     StockCardTable = CreateHostTable();
-    if (StockCardTable.Empty())
-        throw HostError(E_POINTER);
     if (StockCardTable.OpenTable(path) != 0) {
         ShowMessageBox(FormatText("Nemohu otevřít 'Kmenovou Kartu'!\n[%s]", path.c_str()), MB_OK);
         // A table that is not open answers every question with a failure: kept, it would

@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "host/ComponentRegistration.h"
+
 namespace {
 
 // An owned BSTR made from code page 1250 text (the ANSI code page).
@@ -80,6 +82,8 @@ HostError::HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo)
 {
 }
 
+HostError::HostError(HRESULT result, std::string text) : result_(result), text_(std::move(text)) {}
+
 std::string HostErrorText(HRESULT result)
 {
     char* buffer = nullptr;
@@ -106,8 +110,17 @@ std::string HostErrorText(HRESULT result)
     return text;
 }
 
+HostTable HostTable::NotCreated(HRESULT result)
+{
+    HostTable table;
+    table.creation_ = result;
+    return table;
+}
+
 IMon2kDbeTable* HostTable::Checked() const
 {
+    if (!table_ && FAILED(creation_))
+        throw HostError(creation_, CreationFailureText(creation_));
     if (!table_)
         throw HostError(E_POINTER);
     return table_.Get();
@@ -214,13 +227,14 @@ void HostTable::SetIndex(const std::string& field)
 HostTable CreateHostTable()
 {
     ComPtr<IUnknown> unknown;
-    if (FAILED(CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, 7, IID_IUnknown, unknown.PutVoid())))
-        return {};
-    if (FAILED(OleRun(unknown.Get())))
-        return {};
+    HRESULT hr = CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, 7, IID_IUnknown, unknown.PutVoid());
+    if (SUCCEEDED(hr))
+        hr = OleRun(unknown.Get());
     ComPtr<IMon2kDbeTable> table;
-    if (FAILED(unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid())))
-        return {};
+    if (SUCCEEDED(hr))
+        hr = unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid());
+    if (FAILED(hr))
+        return HostTable::NotCreated(hr);
     if (g_wrapper)
         table = g_wrapper(std::move(table));
     return HostTable(std::move(table));

@@ -16,6 +16,8 @@
 class HostError : public std::exception {
 public:
     explicit HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo = {});
+    // A failure with a text of its own rather than the result's.
+    HostError(HRESULT result, std::string text);
 
     HRESULT Result() const { return result_; }
     // The component's error object, where it offered one (its description is not shown).
@@ -34,13 +36,19 @@ private:
 // else "IDispatch error #%d" or "Unknown error 0x%0lX".
 std::string HostErrorText(HRESULT result);
 
-// Every operation raises HostError for a failed result, and E_POINTER on an empty handle.
+// Every operation raises HostError for a failed result, and on an empty handle E_POINTER,
+// or, when the handle is empty because the component could not be created, that result
+// with the reason in the user's words.
 class HostTable {
 public:
     HostTable() = default;  // empty
     explicit HostTable(ComPtr<IMon2kDbeTable> table) : table_(std::move(table)) {}
+    // Empty, remembering the failed result of creating the component.
+    static HostTable NotCreated(HRESULT result);
 
     bool Empty() const { return !table_; }
+    // The failed result of creating the component, S_OK when creation was not what failed.
+    HRESULT CreationResult() const { return creation_; }
     void Release() { table_.Reset(); }
     IMon2kDbeTable* Get() const { return table_.Get(); }
 
@@ -62,6 +70,7 @@ private:
     void Check(HRESULT hr) const;
 
     ComPtr<IMon2kDbeTable> table_;
+    HRESULT creation_ = S_OK;
 };
 
 // CoCreateInstance (context 7), OleRun, QueryInterface; an empty handle on any failure.

@@ -20,21 +20,6 @@ public:
     BusyGuard& operator=(const BusyGuard&) = delete;
 };
 
-// Walks back from the newest record to the newest of the given kind; false when none
-// of the records RecordCount gave is of that kind.
-bool FindNewest(HostTable& table, const char* kind)
-{
-    table.MoveLast();
-    long remaining = table.RecordCount();
-    while (remaining > 0) {
-        if (FieldString(table, "Typ") == kind)
-            return true;
-        table.MovePrev();
-        --remaining;
-    }
-    return false;
-}
-
 bool Confirm(HostTable& table, const char* question)
 {
     // A message box shows its text in the system's code page.
@@ -57,6 +42,19 @@ PrintOutcome PrintCurrent(AgendaConfig& config, HostTable& table)
 }
 
 }  // namespace
+
+bool FindNewest(HostTable& table, const char* kind)
+{
+    table.MoveLast();
+    long remaining = table.RecordCount();
+    while (remaining > 0) {
+        if (FieldString(table, "Typ") == kind)
+            return true;
+        table.MovePrev();
+        --remaining;
+    }
+    return false;
+}
 
 PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose)
 {

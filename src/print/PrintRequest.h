@@ -35,3 +35,7 @@ enum class PrintOutcome {
 };
 
 PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose = {});
+
+// Walks back from the newest record of the open document table to the newest of the
+// given kind; false when none of the records RecordCount gave is of that kind.
+bool FindNewest(HostTable& table, const char* kind);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -190,6 +191,35 @@ TEST(TrayDlgTest, HotkeysActOnReleaseWithoutModifiersAndLeftClicksChoose)
     EXPECT_FALSE(RemoveHook());
     EXPECT_EQ(dialog.requests, (std::vector<int>{LastTaxDocument, LastDeliveryNote, ChooseDocument,
                                                  ChooseDocument}));
+    OleUninitialize();
+}
+
+TEST(TrayDlgTest, CloseRequestEndsItAsKonecButNotDuringAPrint)
+{
+    MessageBoxRecorder boxes;  // no host installed: Load says so
+    OleInitialize(nullptr);
+    Driven<RecordingTrayDlg> dialog;
+    std::string title;
+    bool outlivedBusyClose = false;
+    HWND window = nullptr;
+    dialog
+        .Then([&](HWND d) {
+            window = d;
+            char text[32] = {};
+            GetWindowTextA(d, text, sizeof text);
+            title = text;  // how the setup program finds it
+            PrintBusy = 1;
+            SendMessageA(d, WM_CLOSE, 0, 0);
+            PrintBusy = 0;
+        })
+        .Then([&](HWND d) {
+            outlivedBusyClose = true;
+            SendMessageA(d, WM_CLOSE, 0, 0);
+        });
+    EXPECT_EQ(dialog.DoModal(), 1);
+    EXPECT_EQ(title, "Quillet");
+    EXPECT_TRUE(outlivedBusyClose);
+    EXPECT_FALSE(HasTrayIcon(window));
     OleUninitialize();
 }
 

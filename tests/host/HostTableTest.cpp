@@ -312,20 +312,21 @@ TEST_F(HostTableTest, MovingOffEitherEndLeavesNoCurrentRecord)
         EXPECT_FALSE(Description(error).empty()) << where;
         EXPECT_EQ(error.Text(), "IDispatch error #2") << where;
     };
+    // Each move tells whether a record is current after it.
     table.MoveFirst();
-    table.MovePrev();
+    EXPECT_FALSE(table.MovePrev());
     expectNoRecord("before the first");
-    table.MovePrev();
+    EXPECT_FALSE(table.MovePrev());
     expectNoRecord("still before the first");
-    table.MoveNext();
+    EXPECT_TRUE(table.MoveNext());
     EXPECT_EQ(Text(table, "Tag"), L"a");
     table.MoveLast();
     EXPECT_EQ(Text(table, "Tag"), L"b");
-    table.MoveNext();
+    EXPECT_FALSE(table.MoveNext());
     expectNoRecord("after the last");
-    table.MoveNext();
+    EXPECT_FALSE(table.MoveNext());
     expectNoRecord("still after the last");
-    table.MovePrev();
+    EXPECT_TRUE(table.MovePrev());
     EXPECT_EQ(Text(table, "Tag"), L"b");
 }
 

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
+#include "Mon2kDbe.h"
+
 #include "config/HostFiles.h"
 #include "documents/SampleAgenda.h"
 #include "support/TempFile.h"
@@ -164,6 +168,147 @@ TEST_F(QuilletPrintTest, UsageText)
         EXPECT_EQ(2u, run.status) << wrong;
         EXPECT_EQ(0u, run.output.find("usage: quillet-print")) << wrong;
     }
+}
+
+
+// The installation check, step by step. The component is taken out of the registry, or
+// put where only programs of the other bitness see it, and put back afterwards.
+class InstallationCheckTest : public QuilletPrintTest {
+protected:
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+
+    void TearDown() override
+    {
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kOtherViewServer, OtherView(), 0);
+        CallComponent("DllRegisterServer");
+    }
+
+    static void CallComponent(const char* name)
+    {
+        HMODULE component = LoadLibraryA((ProgramFolder() + "mon2kdbe.dll").c_str());
+        ASSERT_TRUE(component);
+        auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(component, name)));
+        ASSERT_TRUE(entry && SUCCEEDED(entry()));
+        FreeLibrary(component);
+    }
+
+    // The result of creating the component in this state of the registry, in the context
+    // the program uses: REGDB_E_CLASSNOTREG on Windows, REGDB_E_KEYMISSING under Wine,
+    // which looks for a local server last.
+    static std::string CreationCode()
+    {
+        CoInitialize(nullptr);
+        IUnknown* unknown = nullptr;
+        const HRESULT hr = CoCreateInstance(CLSID_Mon2kDbeTable, nullptr,
+                                            CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                                            IID_IUnknown, reinterpret_cast<void**>(&unknown));
+        if (unknown)
+            unknown->Release();
+        CoUninitialize();
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+        return code;
+    }
+
+    static REGSAM OtherView() { return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
+
+    std::string Expected(const std::vector<std::string>& lines)
+    {
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\n";
+        return text;
+    }
+
+    std::string Folders()
+    {
+        return Expected({u8"OK     Instalace MoneyS3: " + kSetupIni, u8"OK     MonS3.ini: " + agenda.Root() + "\\Money S3\\MonS3.ini",
+                         u8"OK     Agenda: " + agenda.Root() + "\\Firma\\",
+                         u8"OK     Účetní rok: " + agenda.Root() + "\\Firma\\Rok2026\\",
+                         u8"OK     Quillet.ini: " + appDir_ + "Quillet.ini, port " + port.Path()});
+    }
+
+    static constexpr char kOtherViewServer[] =
+        "Software\\Classes\\CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}\\InprocServer32";
+};
+
+TEST_F(InstallationCheckTest, HealthyInstallationPassesEveryStepAndPrintsNothing)
+{
+    ProgramRun run = Start("--check");
+    EXPECT_EQ(0u, run.status);
+    EXPECT_EQ(Folders() + Expected({u8"OK     Databázová komponenta MoneyS3: " + ProgramFolder() + "mon2kdbe.dll",
+                                    u8"OK     Doklady SkSezDok: záznamů 2", u8"OK     Položky SkSezPol: záznamů 1",
+                                    u8"OK     Kmenové karty SkSezZas: záznamů 0",
+                                    u8"OK     Poslední prodejka: č. P0001", u8"OK     Poslední dodací list: č. D0002",
+                                    u8"OK     Port " + port.Path() + u8": otevřen, nic nebylo vytištěno",
+                                    u8"Vše v pořádku: Quillet může tisknout."}),
+              run.output);
+    EXPECT_FALSE(PathExists(port.Path()));  // not even an empty file is left
+
+    // A port that cannot be opened: what the system says, and where to set it.
+    const std::string missingPort = agenda.Root() + "\\no such folder\\lpt";
+    WritePort(missingPort);
+    run = Start("--check");
+    EXPECT_EQ(2u, run.status);
+    const std::string line = u8"CHYBA  Port " + missingPort + u8": nelze otevřít: ";
+    EXPECT_NE(std::string::npos, run.output.find(line)) << run.output;
+    EXPECT_NE(std::string::npos,
+              run.output.find(u8" – v Nastavení zadejte port, na kterém je tiskárna (např. LPT1:)\n"
+                              u8"Chyb: 1. Dokud je neopravíte, Quillet nebude tisknout.\n"))
+        << run.output;
+}
+
+TEST_F(InstallationCheckTest, WithoutTheHostTheStepsThatNeedItAreNotTried)
+{
+    DeleteFileA(kSetupIni.c_str());
+    ProgramRun run = Start("--check");
+    EXPECT_EQ(2u, run.status);
+    EXPECT_EQ(Expected({u8"CHYBA  Instalace MoneyS3: Setup.ini není na C:, D: ani E: v \\Program Files\\CIGLER "
+                        u8"SOFTWARE\\Common Files – nainstalujte MoneyS3 na tento počítač",
+                        u8"--     Agenda a účetní rok: bez instalace MoneyS3 je nelze zjistit",
+                        u8"OK     Quillet.ini: " + appDir_ + "Quillet.ini, port " + port.Path(),
+                        u8"OK     Databázová komponenta MoneyS3: " + ProgramFolder() + "mon2kdbe.dll",
+                        u8"--     Tabulky a poslední doklady: bez agendy a databázové komponenty je nelze otevřít",
+                        u8"OK     Port " + port.Path() + u8": otevřen, nic nebylo vytištěno",
+                        u8"Chyb: 1. Dokud je neopravíte, Quillet nebude tisknout."}),
+              run.output);
+}
+
+TEST_F(InstallationCheckTest, ComponentNotRegisteredOrOnlyForTheOtherBitness)
+{
+    const std::string own = sizeof(void*) == 8 ? "64" : "32";
+    const std::string other = sizeof(void*) == 8 ? "32" : "64";
+    const std::string skipped =
+        u8"--     Tabulky a poslední doklady: bez agendy a databázové komponenty je nelze otevřít\n";
+    CallComponent("DllUnregisterServer");
+
+    ProgramRun run = Start("--check");
+    EXPECT_EQ(2u, run.status);
+    EXPECT_EQ(Folders() + u8"CHYBA  Databázová komponenta MoneyS3: není registrována (" + CreationCode() + u8") – zaregistrujte "
+                          u8"mon2kdbe.dll ze složky MoneyS3 (regsvr32 mon2kdbe.dll), nebo přeinstalujte MoneyS3\n" +
+                  skipped,
+              run.output.substr(0, run.output.find("OK     Port")));
+    // The print names the reason too, and points to the check.
+    run = Start("--yes last-tax");
+    EXPECT_EQ(2u, run.status);
+    EXPECT_EQ(u8"Nastala chyba při přístupu k datům\n\n:Databázovou komponentu MoneyS3 (mon2kdbe.dll) nelze "
+              u8"vytvořit: není registrována (" + CreationCode() + u8").\nSpusťte quillet-print --check.\n",
+              run.output);
+
+    const std::string server = "C:\\Program Files\\Host\\mon2kdbe.dll";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kOtherViewServer, 0, nullptr, 0,
+                                             KEY_WRITE | OtherView(), nullptr, &key, nullptr));
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()), DWORD(server.size() + 1));
+    RegCloseKey(key);
+    run = Start("--check");
+    EXPECT_EQ(2u, run.status);
+    EXPECT_EQ(Folders() + u8"CHYBA  Databázová komponenta MoneyS3: je registrována jen pro " + other +
+                  u8"bitové programy (" + server + "), Quillet je " + own + u8"bitový (" + CreationCode() + u8") – Quillet "
+                  u8"potřebuje komponentu pro " + own + u8"bitové programy: zaregistrujte " + own +
+                  u8"bitovou mon2kdbe.dll (" + (own == "32" ? "SysWOW64" : "System32") +
+                  u8"\\regsvr32.exe ve složce Windows)\n" + skipped,
+              run.output.substr(0, run.output.find("OK     Port")));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "InstallationCheck.h"
 #include "config/AgendaConfig.h"
 #include "framework/MessageBox.h"
 #include "print/PrintRequest.h"
@@ -18,13 +19,16 @@ namespace {
 
 const char kUsage[] =
     "usage: quillet-print [--yes] last-tax | last-delivery | id N\n"
+    "       quillet-print --check\n"
     "  last-tax        the newest cash tax document (as F10)\n"
     "  last-delivery   the newest delivery note (as F11)\n"
     "  id N            the document whose CDokladu is N (as a choice in the picker)\n"
     "  --yes           answer Yes to the confirmation (otherwise it is answered No)\n"
+    "  --check         checks the installation step by step and prints nothing\n"
     "The agenda is the one the host last opened; seller and port come from Quillet.ini\n"
     "beside this program.\n"
-    "Exit status: 0 a document was printed, 1 nothing was printed, 2 an error.\n";
+    "Exit status: 0 a document was printed, 1 nothing was printed, 2 an error;\n"
+    "with --check 0 when all is well, 2 otherwise.\n";
 
 enum ExitStatus { kPrinted = 0, kNothingPrinted = 1, kError = 2 };
 
@@ -89,6 +93,24 @@ bool Parse(int argc, char** argv, Arguments& args)
     return commands == 1;
 }
 
+// The check's lines and whatever a lower layer would show in a message box go to the
+// console alike.
+int RunCheck()
+{
+    SetConsoleOutputCP(CP_UTF8);
+    SetMessageBoxHandler([](const std::string& text, UINT) {
+        Write(Utf8FromCp1250(text) + "\n");
+        return IDOK;
+    });
+    if (FAILED(CoInitialize(nullptr))) {
+        Write("Nelze inicializovat OLE.\n");
+        return kError;
+    }
+    const int status = RunInstallationCheck([](const std::string& line) { Write(Utf8FromCp1250(line)); });
+    CoUninitialize();
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -100,6 +122,8 @@ int main(int argc, char** argv)
             return kPrinted;
         }
     }
+    if (argc == 2 && std::strcmp(argv[1], "--check") == 0)
+        return RunCheck();
     Arguments args;
     if (!Parse(argc, argv, args)) {
         std::fputs(kUsage, stderr);

@@ -185,14 +185,22 @@ void Close(PROCESS_INFORMATION& p)
     p = {};
 }
 
+HWND MainWindow(DWORD pid)
+{
+    // Titled "Quillet" like its message boxes, but without a caption.
+    for (HWND w : desktop::Windows(pid, "#32770", "Quillet", false))
+        if (!(GetWindowLongA(w, GWL_STYLE) & WS_CAPTION))
+            return w;
+    return nullptr;
+}
+
 void Stop(PROCESS_INFORMATION& p)
 {
     if (!p.hProcess)
         return;
     if (WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) {
-        for (HWND w : desktop::Windows(p.dwProcessId, "#32770", nullptr, false))
-            if (desktop::Text(w).empty())
-                PostMessageA(w, WM_COMMAND, kAppExit, 0);
+        if (HWND main = MainWindow(p.dwProcessId))
+            PostMessageA(main, WM_COMMAND, kAppExit, 0);
         if (WaitForSingleObject(p.hProcess, 10000) != WAIT_OBJECT_0)
             TerminateProcess(p.hProcess, 1);
         WaitForSingleObject(p.hProcess, 5000);

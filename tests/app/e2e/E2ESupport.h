@@ -25,6 +25,8 @@ void Install();
 // Starts Quillet as a user does: from its own folder.
 PROCESS_INFORMATION StartQuillet();
 DWORD MillisSinceStart(const PROCESS_INFORMATION& p);
+// Quillet's main window: it exists from the start and is visible only during the splash.
+HWND MainWindow(DWORD pid);
 // Ends a running Quillet through its own exit command, and closes the handles.
 void Stop(PROCESS_INFORMATION& p);
 void Close(PROCESS_INFORMATION& p);

@@ -49,19 +49,21 @@ bool Running(const PROCESS_INFORMATION& p)
     return p.hProcess && WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+// A message box of Quillet's; the main window bears the same title while it shows the
+// splash.
 HWND QuestionBox(DWORD pid)
 {
-    return WaitForWindow(pid, "#32770", "Quillet", kWait);
+    HWND box = nullptr;
+    WaitFor([&] {
+        for (HWND w : Windows(pid, "#32770", "Quillet"))
+            if (w != e2e::MainWindow(pid))
+                box = w;
+        return box != nullptr;
+    }, kWait);
+    return box;
 }
 
-// The main window exists from the start; it is visible only while it shows the splash.
-HWND MainWindow(DWORD pid)
-{
-    for (HWND w : Windows(pid, "#32770", nullptr, false))
-        if (Text(w).empty())
-            return w;
-    return nullptr;
-}
+using e2e::MainWindow;
 
 HWND Button(HWND dialog, int id)
 {

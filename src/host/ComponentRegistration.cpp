@@ -1,0 +1,126 @@
+// The host component's registration as the registry holds it. Under WoW64 the registry
+// keeps two views of the classes, and CoCreateInstance looks only in the view of the
+// calling program's bitness; a class registered in the other view fails exactly as an
+// unregistered one (REGDB_E_CLASSNOTREG), so the views are read here to tell them apart.
+#include "host/ComponentRegistration.h"
+
+#include <cstdio>
+
+#include "host/HostTable.h"
+
+namespace {
+
+const char kServerKey[] = "CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}\\InprocServer32";
+
+bool SixtyFourBitWindows()
+{
+#ifdef _WIN64
+    return true;
+#else
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
+// The default value of the server key in one view. HKEY_CLASSES_ROOT is the merged view
+// on Windows; Wine does not merge the user's classes into it, so both halves are read too.
+std::string ServerIn(REGSAM view)
+{
+    const struct {
+        HKEY root;
+        const char* prefix;
+    } places[] = {
+        {HKEY_CLASSES_ROOT, ""},
+        {HKEY_CURRENT_USER, "Software\\Classes\\"},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes\\"},
+    };
+    for (const auto& place : places) {
+        HKEY key = nullptr;
+        const std::string path = std::string(place.prefix) + kServerKey;
+        if (RegOpenKeyExA(place.root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+            continue;
+        char value[MAX_PATH * 4] = {};
+        DWORD size = sizeof value;
+        // Without RRF_NOEXPAND a REG_EXPAND_SZ value comes back expanded, as REG_SZ.
+        const LONG rc = RegGetValueA(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
+        RegCloseKey(key);
+        if (rc == ERROR_SUCCESS && value[0])
+            return value;
+    }
+    return {};
+}
+
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A DLL named without a folder is found through the search order, which cannot be
+// followed from here; only a full path can be tested.
+bool NamesMissingFile(const std::string& server)
+{
+    return server.find('\\') != std::string::npos && !FileExists(server);
+}
+
+}  // namespace
+
+const std::string& ComponentRegistration::Own() const
+{
+    return sizeof(void*) == 8 ? server64 : server32;
+}
+
+const std::string& ComponentRegistration::Other() const
+{
+    return sizeof(void*) == 8 ? server32 : server64;
+}
+
+ComponentRegistration FindComponentRegistration()
+{
+    ComponentRegistration registration;
+    registration.server32 = ServerIn(KEY_WOW64_32KEY);
+    // On 32-bit Windows the flag is ignored and would read the same view again.
+    if (SixtyFourBitWindows())
+        registration.server64 = ServerIn(KEY_WOW64_64KEY);
+    return registration;
+}
+
+const char* OwnBitness()
+{
+    return sizeof(void*) == 8 ? "64" : "32";
+}
+
+const char* OtherBitness()
+{
+    return sizeof(void*) == 8 ? "32" : "64";
+}
+
+std::string ComponentProblem(HRESULT result)
+{
+    const ComponentRegistration registration = FindComponentRegistration();
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+    std::string why;
+    if (!registration.Own().empty()) {
+        if (NamesMissingFile(registration.Own())) {
+            why = "registrovaný soubor " + registration.Own() + " neexistuje";
+        } else {
+            // Registered and there: the result itself is all there is to say.
+            why = registration.Own() + ": " + HostErrorText(result);
+            if (why.find(code) != std::string::npos)
+                return why;
+        }
+    } else if (!registration.Other().empty()) {
+        why = std::string("je registrována jen pro ") + OtherBitness() + "bitové programy (" + registration.Other() +
+              "), Quillet je " + OwnBitness() + "bitový";
+    } else {
+        why = "není registrována";
+    }
+    return why + " (" + code + ")";
+}
+
+std::string CreationFailureText(HRESULT result)
+{
+    return "Databázovou komponentu MoneyS3 (mon2kdbe.dll) nelze vytvořit: " + ComponentProblem(result) +
+           ".\nSpusťte quillet-print --check.";
+}

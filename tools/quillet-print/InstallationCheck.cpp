@@ -1,0 +1,237 @@
+// The installation check: the host's INI files, the agenda and year folders, Quillet.ini,
+// the host component, its three tables, the newest documents and the port, in the order
+// in which a print needs them. Nothing is written anywhere and nothing is printed.
+#include "InstallationCheck.h"
+
+#include <windows.h>
+
+#include "config/AgendaConfig.h"
+#include "config/FirmaKeys.h"
+#include "documents/FieldValues.h"
+#include "host/ComponentRegistration.h"
+#include "print/PrintRequest.h"
+
+namespace {
+
+enum class Verdict { Ok, Wrong, Warning, Skipped };
+
+class Report {
+public:
+    explicit Report(const std::function<void(const std::string&)>& write) : write_(write) {}
+
+    void Line(Verdict verdict, const std::string& text)
+    {
+        static const char* const kWords[] = {"OK     ", "CHYBA  ", "POZOR  ", "--     "};
+        if (verdict == Verdict::Wrong)
+            ++wrong_;
+        write_(kWords[static_cast<int>(verdict)] + text + "\n");
+    }
+    void Ok(const std::string& text) { Line(Verdict::Ok, text); }
+    // What is wrong, then what to do about it.
+    void Wrong(const std::string& text, const std::string& remedy) { Line(Verdict::Wrong, text + " – " + remedy); }
+    int WrongCount() const { return wrong_; }
+
+private:
+    const std::function<void(const std::string&)>& write_;
+    int wrong_ = 0;
+};
+
+bool IsFile(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolder(std::string path)
+{
+    while (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string SystemText(DWORD error)
+{
+    char text[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                             sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' '))
+        --n;
+    return n ? std::string(text, n) + " (" + std::to_string(error) + ")" : "chyba " + std::to_string(error);
+}
+
+bool CheckHost(Report& report, const HostLocation& host)
+{
+    if (host.setupIni.empty()) {
+        report.Wrong("Instalace MoneyS3: Setup.ini není na C:, D: ani E: v \\Program Files\\CIGLER SOFTWARE\\"
+                     "Common Files",
+                     "nainstalujte MoneyS3 na tento počítač");
+        return false;
+    }
+    report.Ok("Instalace MoneyS3: " + host.setupIni);
+    if (!IsFile(host.monS3Ini)) {
+        report.Wrong("MonS3.ini: " + host.monS3Ini + " neexistuje",
+                     "Setup.ini (InstParams, LocalPath) neukazuje na složku MoneyS3; přeinstalujte MoneyS3");
+        return false;
+    }
+    report.Ok("MonS3.ini: " + host.monS3Ini);
+    return true;
+}
+
+bool CheckFolders(Report& report, const AgendaConfig& config)
+{
+    bool ok = true;
+    const struct {
+        const char* name;
+        const std::string& folder;
+        const char* key;
+    } folders[] = {{"Agenda", config.AgendaDir, "LastFirm"}, {"Účetní rok", config.YearDir, "LastYear"}};
+    for (const auto& f : folders) {
+        if (IsFolder(f.folder)) {
+            report.Ok(std::string(f.name) + ": " + f.folder);
+        } else {
+            report.Wrong(std::string(f.name) + ": složka " + f.folder + " neexistuje",
+                         std::string("otevřete ji v MoneyS3 (MonS3.ini, LastDirs, ") + f.key + ")");
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+void CheckQuilletIni(Report& report, AgendaConfig& config)
+{
+    const std::string path = QuilletIniPath();
+    ReadFirma(path, config);
+    const std::string settings = "v nabídce ikony Quillet otevřete Nastavení, vyplňte údaje firmy a port a uložte je";
+    if (!IsFile(path))
+        report.Wrong("Quillet.ini: " + path + " neexistuje (port " + config.Port + ")", settings);
+    else if (config.Port.empty())
+        report.Wrong("Quillet.ini: " + path + ", port je prázdný", settings);
+    else
+        report.Ok("Quillet.ini: " + path + ", port " + config.Port);
+}
+
+bool CheckComponent(Report& report)
+{
+    const HostTable table = CreateHostTable();
+    const ComponentRegistration registration = FindComponentRegistration();
+    if (!table.Empty()) {
+        report.Ok("Databázová komponenta MoneyS3: " +
+                  (registration.Own().empty() ? std::string("mon2kdbe.dll") : registration.Own()));
+        return true;
+    }
+    std::string remedy;
+    if (!registration.Own().empty())
+        remedy = "přeinstalujte MoneyS3";
+    else if (!registration.Other().empty())
+        remedy = std::string("Quillet potřebuje komponentu pro ") + OwnBitness() + "bitové programy: zaregistrujte " +
+                 OwnBitness() + "bitovou mon2kdbe.dll (" +
+                 (sizeof(void*) == 8 ? "System32" : "SysWOW64") + "\\regsvr32.exe ve složce Windows)";
+    else
+        remedy = "zaregistrujte mon2kdbe.dll ze složky MoneyS3 (regsvr32 mon2kdbe.dll), nebo přeinstalujte MoneyS3";
+    report.Wrong("Databázová komponenta MoneyS3: " + ComponentProblem(table.CreationResult()), remedy);
+    return false;
+}
+
+// Opens one table; the document table comes back open for the next step.
+// The table's folder has been shown by the step before; the path is opened as a print
+// opens it.
+bool CheckTable(Report& report, const char* name, const std::string& path, HostTable& table)
+{
+    const std::string remedy = "zkontrolujte, že agenda a rok v MoneyS3 jsou v pořádku";
+    try {
+        table = CreateHostTable();
+        const long status = table.OpenTable(path);
+        if (status != 0) {
+            report.Wrong(std::string(name) + ": nelze otevřít (stav " + std::to_string(status) + ")", remedy);
+            table.Release();
+            return false;
+        }
+        report.Ok(std::string(name) + ": záznamů " + std::to_string(table.RecordCount()));
+        return true;
+    } catch (const HostError& error) {
+        report.Wrong(std::string(name) + ": " + error.Text(), remedy);
+        table.Release();
+        return false;
+    }
+}
+
+void CheckNewest(Report& report, HostTable& documents)
+{
+    const struct {
+        const char* kind;
+        const char* name;
+        const char* key;
+    } kinds[] = {{DocKind::TaxDocument, "Poslední prodejka", "F10"},
+                 {DocKind::DeliveryNote, "Poslední dodací list", "F11"}};
+    try {
+        documents.SetIndex("CDokladu");
+        for (const auto& k : kinds) {
+            if (FindNewest(documents, k.kind))
+                report.Ok(std::string(k.name) + ": č. " + FieldString(documents, "CisloDokla"));
+            else
+                report.Line(Verdict::Warning,
+                            std::string(k.name) + ": v tomto roce žádná není, " + k.key + " nebude mít co tisknout");
+        }
+    } catch (const HostError& error) {
+        report.Wrong(std::string("Doklady SkSezDok: ") + error.Text(), "zkontrolujte agendu a rok v MoneyS3");
+    }
+}
+
+// Opened as the printer opens it, and let go at once; a file that the opening created is
+// removed again, so that nothing is left behind.
+void CheckPort(Report& report, const std::string& port)
+{
+    const HANDLE handle = CreateFileA(port.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = GetLastError();
+    if (handle == INVALID_HANDLE_VALUE) {
+        report.Wrong("Port " + port + ": nelze otevřít: " + SystemText(error),
+                     "v Nastavení zadejte port, na kterém je tiskárna (např. LPT1:)");
+        return;
+    }
+    const bool created = error != ERROR_ALREADY_EXISTS && GetFileType(handle) == FILE_TYPE_DISK;
+    CloseHandle(handle);
+    if (created)
+        DeleteFileA(port.c_str());
+    report.Ok("Port " + port + ": otevřen, nic nebylo vytištěno");
+}
+
+}  // namespace
+
+int RunInstallationCheck(const std::function<void(const std::string& line)>& write)
+{
+    Report report(write);
+    AgendaConfig config;
+    const HostLocation host = FindHost();
+    bool agenda = CheckHost(report, host);
+    if (agenda) {
+        config.Load();
+        agenda = CheckFolders(report, config);
+    } else {
+        report.Line(Verdict::Skipped, "Agenda a účetní rok: bez instalace MoneyS3 je nelze zjistit");
+    }
+    CheckQuilletIni(report, config);
+    const bool component = CheckComponent(report);
+
+    if (agenda && component) {
+        HostTable documents, items, cards;
+        const bool documentsOpen = CheckTable(report, "Doklady SkSezDok", config.YearDir + "\\SkSezDok", documents);
+        CheckTable(report, "Položky SkSezPol", config.YearDir + "\\SkSezPol", items);
+        CheckTable(report, "Kmenové karty SkSezZas", config.AgendaDir + "SkSezZas", cards);
+        if (documentsOpen)
+            CheckNewest(report, documents);
+        else
+            report.Line(Verdict::Skipped, "Poslední doklady: tabulka dokladů se neotevřela");
+    } else {
+        report.Line(Verdict::Skipped, "Tabulky a poslední doklady: bez agendy a databázové komponenty je nelze otevřít");
+    }
+    CheckPort(report, config.Port);
+
+    if (report.WrongCount() == 0) {
+        write("Vše v pořádku: Quillet může tisknout.\n");
+        return 0;
+    }
+    write("Chyb: " + std::to_string(report.WrongCount()) + ". Dokud je neopravíte, Quillet nebude tisknout.\n");
+    return 2;
+}

@@ -91,7 +91,9 @@ void AgendaConfig::Load()
     AgendaDir = yearDir;
     YearDir = NormaliseDirectory(yearDir + ReadIniValue(monS3Ini, "LastDirs", "LastYear"));
 
-    ReadFirma(QuilletIniPath(), *this);
+    const std::string ini = QuilletIniPath();
+    ReadFirma(ini, *this);
+    PortTimeout = ReadPortTimeout(ini);
 }
 
 std::string QuilletIniPath()

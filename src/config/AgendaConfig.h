@@ -29,6 +29,7 @@ public:
 
     std::string Nazev, Ulice, Mesto, PSC, ICO, DIC, RegCislo, Tel, Fax;
     std::string Port;
+    int PortTimeout = 30;   // seconds one write to the port may take
     HostTable StockCardTable;
     std::string AgendaDir;  // ends in one backslash
     std::string YearDir;    // ends in one backslash

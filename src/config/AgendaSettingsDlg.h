@@ -16,7 +16,8 @@ public:
 
 protected:
     void DoDataExchange(bool save) override;
-    // Reads Quillet.ini into the boxes.
+    // Reads Quillet.ini into the boxes; the port box lists LPT1:, LPT2: and the installed
+    // printer queues.
     BOOL OnInitDialog() override;
     // Writes all ten keys, empty ones too, and ends with OK; when the file cannot be
     // written, says so and stays open so that nothing typed is lost.

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 namespace {
 
 constexpr char kSection[] = "Firma";
@@ -16,6 +18,16 @@ std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char
     char value[kValueBufferSize] = {};
     GetPrivateProfileStringA(kSection, key, defaultValue, value, kValueBufferSize, iniPath.c_str());
     return value;
+}
+
+int ReadPortTimeout(const std::string& iniPath)
+{
+    const std::string text = ReadFirmaKey(iniPath, "PortTimeout", "");
+    char* end = nullptr;
+    const long seconds = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || seconds < 1 || seconds > 3600)
+        return kDefaultPortTimeout;
+    return static_cast<int>(seconds);
 }
 
 bool WriteFirmaKey(const std::string& iniPath, const char* key, const std::string& value)

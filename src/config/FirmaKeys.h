@@ -29,6 +29,12 @@ constexpr FirmaKey<Owner> kFirmaKeys[] = {
 
 // One key of section "Firma"; values longer than 259 characters arrive cut.
 std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char* defaultValue);
+// Key "PortTimeout" of section "Firma", which the settings dialog leaves alone: how many
+// seconds one write to the printer may take. kDefaultPortTimeout when the key is missing
+// or not a whole number from 1 to 3600.
+constexpr int kDefaultPortTimeout = 30;
+int ReadPortTimeout(const std::string& iniPath);
+
 // Writes one key of section "Firma"; an empty value is written as an empty key, not removed.
 bool WriteFirmaKey(const std::string& iniPath, const char* key, const std::string& value);
 

@@ -26,7 +26,7 @@ void PrintDeliveryNoteTitle(CPrinterEpson& printer, int /*page*/)
 DocumentOutcome PrintDeliveryNotePage(AgendaConfig& config, HostTable& table)
 {
     CPrinterEpson printer(5, 6);
-    if (!OpenDocumentPrinter(printer, config, table, PrintDeliveryNoteTitle,
+    if (!OpenDocumentPrinter(printer, config, table, PrintDeliveryNoteTitle, "dodací list",
                              "Nastala chyba při tisku dodacího listu!"))
         return DocumentOutcome::PortNotOpened;
 
@@ -64,8 +64,7 @@ DocumentOutcome PrintDeliveryNotePage(AgendaConfig& config, HostTable& table)
     printer.NewLines(1);
     printer.PrintLine(FormatText("%60.60s ...................", "Podpis"));
 
-    PrintFooter(printer, table);
-    return DocumentOutcome::Printed;
+    return PrintFooter(printer, table) ? DocumentOutcome::Printed : DocumentOutcome::PortFailed;
 }
 
 void AgendaConfig::PrintDeliveryNote(HostTable& table)

@@ -10,10 +10,12 @@
 std::string CurrentDocNumber;
 
 bool OpenDocumentPrinter(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
-                         CPrinterEpson::PageCallbackFn title, const char* errorText)
+                         CPrinterEpson::PageCallbackFn title, const char* jobKind, const char* errorText)
 {
     CurrentDocNumber = FieldString(document, "CisloDokla");
     printer.SetPageCallback(title);
+    printer.JobName = FormatText("Quillet – %s %s", jobKind, CurrentDocNumber.c_str());
+    printer.PortTimeout = config.PortTimeout;
     if (printer.Open(config.Port.c_str()))
         return true;
     ShowMessageBox(errorText, MB_OK | MB_ICONERROR);
@@ -97,7 +99,7 @@ void PrintNoteLine(CPrinterEpson& printer, AgendaConfig& config, HostTable& item
     printer.PrintLine(FormatText("   %s", note.c_str()));
 }
 
-void PrintFooter(CPrinterEpson& printer, HostTable& document)
+bool PrintFooter(CPrinterEpson& printer, HostTable& document)
 {
     printer.NewLines(2);
     std::string who = FieldString(document, "Vystavil");
@@ -108,5 +110,5 @@ void PrintFooter(CPrinterEpson& printer, HostTable& document)
     DateValue today;
     SystemTimeToVariantTime(&now, &today.date);
     printer.PrintLine(FormatText("Vytiskl (a): %s%s", who.c_str(), FormatDate(today).c_str()));
-    printer.Close();
+    return printer.Close();
 }

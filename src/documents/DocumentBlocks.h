@@ -10,9 +10,10 @@
 #include "printer/PrinterEpson.h"
 
 // Stores the document number, registers the title callback and opens the printer on the
-// agenda's port. False, after telling the user errorText, when the port did not open.
+// agenda's port, with the agenda's time-out and a job named "Quillet – " jobKind and the
+// number. False, after telling the user errorText, when the port did not open.
 bool OpenDocumentPrinter(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
-                         CPrinterEpson::PageCallbackFn title, const char* errorText);
+                         CPrinterEpson::PageCallbackFn title, const char* jobKind, const char* errorText);
 
 // The headings, both parties' lines, the recipient line when asked for, the registration
 // lines and the closing rule.
@@ -29,5 +30,6 @@ void PrintRule(CPrinterEpson& printer);
 // "   " and the note of the item's stock card.
 void PrintNoteLine(CPrinterEpson& printer, AgendaConfig& config, HostTable& items);
 
-// Two empty lines, who printed it and when, then Close with its form feed.
-void PrintFooter(CPrinterEpson& printer, HostTable& document);
+// Two empty lines, who printed it and when, then Close with its form feed; false when
+// the port failed on the way (the user has been told).
+bool PrintFooter(CPrinterEpson& printer, HostTable& document);

@@ -20,6 +20,7 @@ void PrintTaxDocumentTitle(CPrinterEpson& printer, int page);
 enum class DocumentOutcome {
     Printed,        // the whole listing with its form feed
     PortNotOpened,  // reported to the user; nothing was sent
+    PortFailed,     // the port stopped taking the listing; reported to the user
 };
 
 // The layouts behind AgendaConfig::PrintDeliveryNote and PrintTaxDocument, for callers

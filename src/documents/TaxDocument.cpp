@@ -70,7 +70,7 @@ void PrintTaxDocumentTitle(CPrinterEpson& printer, int /*page*/)
 DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table)
 {
     CPrinterEpson printer(5, 6);
-    if (!OpenDocumentPrinter(printer, config, table, PrintTaxDocumentTitle,
+    if (!OpenDocumentPrinter(printer, config, table, PrintTaxDocumentTitle, "daňový doklad",
                              "Nastala chyba při tisku daňového dokladu!"))
         return DocumentOutcome::PortNotOpened;
 
@@ -118,8 +118,7 @@ DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table)
     printer.PrintRight(FormatText("Cena celkem s DPH:                                    %12s", total.c_str()));
     printer.SetMode(static_cast<unsigned char>((printer.Mode & 0xF7) | 0x10));
 
-    PrintFooter(printer, table);
-    return DocumentOutcome::Printed;
+    return PrintFooter(printer, table) ? DocumentOutcome::Printed : DocumentOutcome::PortFailed;
 }
 
 void AgendaConfig::PrintTaxDocument(HostTable& table)

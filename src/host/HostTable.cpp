@@ -2,10 +2,10 @@
 #include "host/HostTable.h"
 
 #include <cstdio>
-#include <memory>
 #include <unordered_map>
 #include <utility>
 
+#include "framework/SystemText.h"
 #include "host/ComponentRegistration.h"
 
 namespace {
@@ -71,10 +71,6 @@ thread_local FieldNames t_fieldNames;
 
 HostTableWrapper g_wrapper;
 
-struct LocalFreer {
-    void operator()(char* p) const { LocalFree(p); }
-};
-
 }  // namespace
 
 HostError::HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo)
@@ -86,21 +82,9 @@ HostError::HostError(HRESULT result, std::string text) : result_(result), text_(
 
 std::string HostErrorText(HRESULT result)
 {
-    char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(result), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), reinterpret_cast<char*>(&buffer),
-        0, nullptr);
-    const std::unique_ptr<char, LocalFreer> owner(buffer);
-    if (length > 0 && buffer) {
-        std::string text(buffer, length);
-        if (!text.empty() && text.back() == '\n') {
-            text.pop_back();
-            if (!text.empty() && text.back() == '\r')
-                text.pop_back();
-        }
-        return text;
-    }
+    std::string system = SystemText(static_cast<DWORD>(result));
+    if (!system.empty())
+        return system;
     char text[64];
     const unsigned long code = static_cast<unsigned long>(result);
     if (code >= 0x80040200UL && code <= 0x8004FFFFUL && (code & 0xFFFF) != 0x0200)

@@ -31,7 +31,7 @@ using DocumentChooser = std::function<bool(const std::string& tablePath, long& d
 enum class PrintOutcome {
     Printed,        // a whole document went to the port
     NothingPrinted, // busy, cancelled, declined, nothing found
-    Failed,         // a host error, or the port did not open
+    Failed,         // a host error, or the port did not open or stopped taking the listing
 };
 
 PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose = {});

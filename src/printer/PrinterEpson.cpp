@@ -1,8 +1,10 @@
-// The ESC/P line printer: control sequences and converted text go straight to the port
-// device, one write call per control byte and one per text run, with no buffering.
+// The ESC/P line printer: control sequences and converted text go straight to the port,
+// one write call per control byte and one per text run, with no buffering; every write
+// is checked.
 #include "printer/PrinterEpson.h"
 
 #include <cstring>
+#include <utility>
 
 #include "framework/MessageBox.h"
 #include "printer/CharMap852.h"
@@ -37,28 +39,30 @@ CPrinterEpson::~CPrinterEpson() = default;
 
 bool CPrinterEpson::IsOpen() const
 {
-    return port_.Valid();
+    return port_ != nullptr;
 }
 
 bool CPrinterEpson::LPTOpen(const char* port)
 {
     if (!port)
         port = "";
-    // The old handle goes first: opened without sharing, the port could not be opened
-    // again while it is still held.
-    port_.Reset();
-    port_.Reset(CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!port_.Valid()) {
-        ShowMessageBox(std::string("CPrinterEpson::LPTOpen\nCannot open port ") + port +
-                           "\nPrinting disabled",
+    // The old port goes first: opened without sharing, it could not be opened again
+    // while it is still held.
+    port_.reset();
+    portName_ = port;
+    PortJob job;
+    job.name = JobName;
+    job.timeoutMs = static_cast<DWORD>(PortTimeout > 0 ? PortTimeout : 30) * 1000;
+    std::string failure;
+    port_ = OpenPrinterPort(port, job, failure);
+    if (!port_) {
+        TracePort("Port nelze otevřít: " + failure);
+        ShowMessageBox(std::string("CPrinterEpson::LPTOpen\nCannot open port ") + port + "\nPrinting disabled",
                        MB_OK);
         return false;
     }
-    // A port redirected to an ordinary file collects the jobs one after another; without
-    // this each job would overwrite the start of the one before and leave its tail behind.
-    if (GetFileType(port_.Get()) == FILE_TYPE_DISK)
-        SetFilePointer(port_.Get(), 0, nullptr, FILE_END);
+    TracePort("Tisk: " + port_->Description());
+    sent_ = 0;
     return true;
 }
 
@@ -66,6 +70,24 @@ bool CPrinterEpson::Open(const char* port)
 {
     if (!LPTOpen(port))
         return false;
+    Initialise();
+    return true;
+}
+
+bool CPrinterEpson::Open(std::unique_ptr<PrinterPort> port)
+{
+    port_.reset();
+    if (!port)
+        return false;
+    port_ = std::move(port);
+    portName_ = port_->Description();
+    sent_ = 0;
+    Initialise();
+    return true;
+}
+
+void CPrinterEpson::Initialise()
+{
     WriteByte(kEsc);
     WriteByte('@');
     Flush();
@@ -85,7 +107,6 @@ bool CPrinterEpson::Open(const char* port)
     SetMode(0);
     if (PageCallback)
         PageCallback(*this, Page);
-    return true;
 }
 
 bool CPrinterEpson::Close()
@@ -93,20 +114,42 @@ bool CPrinterEpson::Close()
     if (!IsOpen())
         return false;
     WriteByte(12);
-    port_.Reset();
+    if (!port_)
+        return false;  // the form feed failed and has been reported
+    const bool closed = port_->Close();
+    if (!closed) {
+        ReportFailure(port_->Failure());
+        return false;
+    }
+    port_.reset();
+    TracePort("Odesláno " + std::to_string(sent_) + " bajtů, úloha ukončena.");
     return true;
+}
+
+void CPrinterEpson::ReportFailure(std::string reason)
+{
+    // The port goes first, so that a message box's own message loop cannot print into it.
+    port_.reset();
+    ShowMessageBox("Tisk se nepodařil: tiskárna '" + portName_ + "' nepřijala data.\n\n" + reason,
+                   MB_OK | MB_ICONERROR);
 }
 
 void CPrinterEpson::Write(const void* bytes, size_t count)
 {
-    // Write failures are not detected: a printer that went away simply prints nothing.
-    DWORD written = 0;
-    WriteFile(port_.Get(), bytes, static_cast<DWORD>(count), &written, nullptr);
+    // A closed printer sends nothing, silently: the counters move on as usual.
+    if (!port_)
+        return;
+    if (!port_->Write(bytes, count)) {
+        ReportFailure(port_->Failure());
+        return;
+    }
+    sent_ += static_cast<unsigned long>(count);
 }
 
 void CPrinterEpson::Flush()
 {
-    FlushFileBuffers(port_.Get());
+    if (port_)
+        port_->Flush();
 }
 
 void CPrinterEpson::WriteByte(unsigned char b)

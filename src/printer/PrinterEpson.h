@@ -1,12 +1,14 @@
-// CPrinterEpson: an Epson ESC/P line printer on a port device, written to byte by byte.
-// It knows lines, not pages, and converts the text from code page 1250 to 852.
+// CPrinterEpson: an Epson ESC/P line printer on a port (a device, a file or a printer
+// queue), written to byte by byte. It knows lines, not pages, and converts the text from
+// code page 1250 to 852.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
-#include "framework/Handles.h"
+#include "printer/PrinterPort.h"
 
 class CPrinterEpson {
 public:
@@ -18,8 +20,14 @@ public:
     CPrinterEpson& operator=(const CPrinterEpson&) = delete;
 
     void SetPageCallback(PageCallbackFn fn) { PageCallback = fn; }
+    // Opens the port by name; a failure has been shown to the user when it returns false.
     bool LPTOpen(const char* port);
     bool Open(const char* port);
+    // Opens on a destination already open (the job runs into it as into a port) and
+    // initialises the printer; false for none.
+    bool Open(std::unique_ptr<PrinterPort> port);
+    // False when the port is not open, or when the form feed or the end of the job
+    // failed, which has then been shown to the user.
     bool Close();
     bool IsOpen() const;
 
@@ -46,14 +54,24 @@ public:
     unsigned char Page = 0;
     PageCallbackFn PageCallback = nullptr;
     unsigned char CharMap[256];
+    // The spooler's name for the job and how long one write to a device may take;
+    // read when the port opens.
+    std::string JobName = "Quillet";
+    int PortTimeout = 30;  // seconds
 
 private:
     // The length of text that one print call sends: at most 255 bytes and at most LineWidth.
     size_t ClippedLength(const char* text) const;
+    // A write the port does not take ends the job: the user is told why, the port is
+    // closed, and nothing more is sent.
     void Write(const void* bytes, size_t count);
     void Flush();
+    void Initialise();
+    void ReportFailure(std::string reason);
     // Pads a line on the left with pad spaces and prints it, text clipped to length.
     void PrintPadded(int pad, const char* text, size_t length);
 
-    FileHandle port_;
+    std::unique_ptr<PrinterPort> port_;
+    std::string portName_;
+    unsigned long sent_ = 0;
 };

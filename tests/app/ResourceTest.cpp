@@ -63,6 +63,7 @@ std::string ClassName(std::string ordinalOrName)
     if (ordinalOrName == "#128") return "BUTTON";
     if (ordinalOrName == "#129") return "EDIT";
     if (ordinalOrName == "#130") return "STATIC";
+    if (ordinalOrName == "#133") return "COMBOBOX";
     CharUpperA(&ordinalOrName[0]);
     return ordinalOrName;
 }
@@ -221,7 +222,8 @@ TEST(Resources, SettingsDialogInTabOrder)
         {"Static", "IČO:", 7, 77, 43, 14, -1, kLabelBits, right},
         {"Static", "DIČ:", 7, 91, 43, 14, -1, kLabelBits, right},
         {"Static", "Reg. číslo:", 7, 105, 43, 14, -1, kLabelBits, right},
-        {"Edit", "", 56, 135, 42, 14, IDC_PORT, kEditBits, kEdit},
+        {"ComboBox", "", 56, 135, 42, 100, IDC_PORT, 0x0F | CBS_AUTOHSCROLL | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
+         CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP},
         {"Static", "LPT port:", 7, 135, 43, 14, -1, kLabelBits, right},
         {"Static", "(např. LPT1: nebo LPT2:]", 99, 135, 108, 14, -1, kLabelBits, left},
     });

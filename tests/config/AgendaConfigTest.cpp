@@ -183,6 +183,29 @@ TEST_F(AgendaConfigTest, SellerFieldsAndPortComeFromQuilletIni)
     EXPECT_TRUE(boxes_.Shown().empty());
 }
 
+TEST_F(AgendaConfigTest, PortTimeoutIsWholeSecondsOrThirty)
+{
+    const struct {
+        const char* line;  // nullptr: no key
+        int seconds;
+    } cases[] = {
+        {nullptr, 30}, {"PortTimeout=5", 5}, {"PortTimeout=3600", 3600}, {"PortTimeout=0", 30},
+        {"PortTimeout=-5", 30}, {"PortTimeout=3601", 30}, {"PortTimeout=10 s", 30}, {"PortTimeout=", 30},
+    };
+    HostFiles host;
+    LayHost(host, "C:", MonS3("C:\\Data", "Firma", "2003"));
+    for (const auto& c : cases) {
+        HostFiles files;
+        std::vector<std::string> lines = {"[Firma]", "Port=LPT2:"};
+        if (c.line)
+            lines.push_back(c.line);
+        files.WriteIni(QuilletIniPath(), lines);
+        AgendaConfig config;
+        config.Load();
+        EXPECT_EQ(c.seconds, config.PortTimeout) << (c.line ? c.line : "no key");
+    }
+}
+
 TEST_F(AgendaConfigTest, NoHostShowsMessageAndKeepsFields)
 {
     HostFiles seller;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "support/DialogDriver.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/Screenshot.h"
+#include "support/TestQueue.h"
 
 namespace {
 
@@ -207,6 +209,43 @@ TEST_F(AgendaSettings, FileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen)
     ASSERT_EQ(1u, boxes_.Shown().size());
     EXPECT_EQ("Nastavení se nepodařilo uložit do souboru\n\n" + ini_, boxes_.Shown()[0].text);
     EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), boxes_.Shown()[0].flags);
+}
+
+TEST_F(AgendaSettings, PortBoxListsThePortsAndTheInstalledQueuesAndSavesTheChosenOne)
+{
+    TestQueue lx350("Tiskárna Čermák Epson LX-350 u pokladny", "C:\\lx350.prn");
+    TestQueue sklad("Sklad", "C:\\sklad.prn");
+    files_.WriteIni(ini_, {"[Firma]", "Nazev=Firma", "Port=LPT2:"});
+    Driven<CAgendaSettingsDlg> dlg;
+    std::vector<std::string> listed;
+    std::string shown;
+    LRESULT listWidth = 0;
+    RECT box{};
+    dlg.Then([&](HWND d) {
+        const HWND port = GetDlgItem(d, IDC_PORT);
+        shown = BoxText(d, IDC_PORT);
+        for (LRESULT i = 0; i < SendMessageA(port, CB_GETCOUNT, 0, 0); ++i) {
+            char text[260] = {};
+            SendMessageA(port, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            listed.push_back(text);
+        }
+        listWidth = SendMessageA(port, CB_GETDROPPEDWIDTH, 0, 0);
+        GetWindowRect(port, &box);
+        SendMessageA(port, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(lx350.Name().c_str()));
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    EXPECT_EQ("LPT2:", shown);
+    ASSERT_GE(listed.size(), 4u);
+    EXPECT_EQ("LPT1:", listed[0]);
+    EXPECT_EQ("LPT2:", listed[1]);
+    for (const TestQueue* queue : {&lx350, &sklad})
+        EXPECT_NE(listed.end(), std::find(listed.begin(), listed.end(), queue->Name())) << queue->Name();
+    // The list is wider than the box, for the long name.
+    EXPECT_GT(listWidth, box.right - box.left);
+    char port[260] = {};
+    GetPrivateProfileStringA("Firma", "Port", "", port, sizeof port, ini_.c_str());
+    EXPECT_EQ(lx350.Name(), port);
 }
 
 }  // namespace

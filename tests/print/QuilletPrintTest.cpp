@@ -11,6 +11,7 @@
 #include "config/HostFiles.h"
 #include "documents/SampleAgenda.h"
 #include "support/TempFile.h"
+#include "support/TestQueue.h"
 
 namespace {
 
@@ -156,6 +157,61 @@ TEST_F(QuilletPrintTest, ErrorsAreWrittenAndEndWithStatusTwo)
     run = Start("last-tax");
     EXPECT_EQ(2u, run.status);
     EXPECT_EQ(u8"Na tomto počítači pravděpodobně nejsou nainstalovány MoneyS3.\n", run.output);
+}
+
+TEST_F(QuilletPrintTest, EveryWayToThePrinterGetsTheSamePageAndVerboseSaysWhich)
+{
+    ASSERT_EQ(0u, Start("id 2").status);
+    const std::string page = port.Read();
+    ASSERT_EQ('\f', page.back());
+    TempFile queueFile("que");
+    TestQueue queue("Tiskárna Čermák", queueFile.Path());
+    const struct {
+        std::string port, file, way;  // way in UTF-8
+    } ways[] = {
+        {queue.Name(), queueFile.Path(),
+         u8"tiskárna Windows 'Tiskárna Čermák' (port " + queueFile.Path() + u8"), úloha 'Quillet – dodací list D0002', data RAW"},
+        {"LPT1:", PortFixtureFile("lpt1.prn"), u8"zařízení LPT1:"},
+        {"\\\\localhost\\quillet-lpt", PortFixtureFile("share.prn"), u8"sdílená tiskárna \\\\localhost\\quillet-lpt"},
+    };
+    for (const auto& way : ways) {
+        CloseHandle(CreateFileA(way.file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        WritePort(way.port);
+        const ProgramRun run = Start("--verbose id 2");
+        EXPECT_EQ(0u, run.status) << way.port;
+        EXPECT_EQ(u8"Tisk: " + way.way + u8"\nOdesláno " + std::to_string(page.size()) + u8" bajtů, úloha ukončena.\n",
+                  run.output);
+        HANDLE h = CreateFileA(way.file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::string bytes(GetFileSize(h, nullptr), '\0');
+        DWORD got = 0;
+        ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+        CloseHandle(h);
+        EXPECT_EQ(page, bytes) << way.port;
+    }
+}
+
+TEST_F(QuilletPrintTest, PortFailuresAreWrittenAndEndWithStatusTwo)
+{
+    TestQueue office("Tiskárna v kanceláři", "C:\\no such folder\\out.prn");
+    const struct {
+        std::string port;
+        std::string output;  // UTF-8
+    } cases[] = {
+        {"tisk.prn", u8"Port nelze otevřít: 'tisk.prn' není tiskárna nainstalovaná ve Windows, port (LPT1:, COM1:, PRN) "
+                     u8"ani cesta k souboru.\nCPrinterEpson::LPTOpen\nCannot open port tisk.prn\nPrinting disabled\n"
+                     u8"Nastala chyba při tisku dodacího listu!\n"},
+        {office.Name(), u8"Tisk: tiskárna Windows 'Tiskárna v kanceláři' (port C:\\no such folder\\out.prn), úloha "
+                        u8"'Quillet – dodací list D0002', data RAW\n"
+                        u8"Tisk se nepodařil: tiskárna 'Tiskárna v kanceláři' nepřijala data.\n\n"
+                        u8"Tiskový systém Windows nepředal úlohu na port tiskárny (C:\\no such folder\\out.prn).\n"},
+    };
+    for (const auto& c : cases) {
+        WritePort(c.port);
+        const ProgramRun run = Start("--verbose id 2");
+        EXPECT_EQ(2u, run.status) << c.port;
+        EXPECT_EQ(c.output, run.output) << c.port;
+    }
+    EXPECT_FALSE(PathExists(appDir_ + "tisk.prn"));
 }
 
 TEST_F(QuilletPrintTest, UsageText)

@@ -10,6 +10,7 @@
 #include "documents/FieldValues.h"
 #include "host/ComponentRegistration.h"
 #include "print/PrintRequest.h"
+#include "printer/PrinterPort.h"
 
 namespace {
 
@@ -48,16 +49,6 @@ bool IsFolder(std::string path)
         path.pop_back();
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string SystemText(DWORD error)
-{
-    char text[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' '))
-        --n;
-    return n ? std::string(text, n) + " (" + std::to_string(error) + ")" : "chyba " + std::to_string(error);
 }
 
 bool CheckHost(Report& report, const HostLocation& host)
@@ -178,22 +169,16 @@ void CheckNewest(Report& report, HostTable& documents)
     }
 }
 
-// Opened as the printer opens it, and let go at once; a file that the opening created is
-// removed again, so that nothing is left behind.
+// Opened as a print opens it (a printer queue, a device or a file) and let go without
+// printing; a file that the opening created is removed again.
 void CheckPort(Report& report, const std::string& port)
 {
-    const HANDLE handle = CreateFileA(port.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD error = GetLastError();
-    if (handle == INVALID_HANDLE_VALUE) {
-        report.Wrong("Port " + port + ": nelze otevřít: " + SystemText(error),
+    const std::string problem = CheckPrinterPort(port);
+    if (!problem.empty()) {
+        report.Wrong("Port " + port + ": nelze otevřít: " + problem,
                      "v Nastavení zadejte port, na kterém je tiskárna (např. LPT1:)");
         return;
     }
-    const bool created = error != ERROR_ALREADY_EXISTS && GetFileType(handle) == FILE_TYPE_DISK;
-    CloseHandle(handle);
-    if (created)
-        DeleteFileA(port.c_str());
     report.Ok("Port " + port + ": otevřen, nic nebylo vytištěno");
 }
 

@@ -14,16 +14,19 @@
 #include "config/AgendaConfig.h"
 #include "framework/MessageBox.h"
 #include "print/PrintRequest.h"
+#include "printer/PrinterPort.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: quillet-print [--yes] last-tax | last-delivery | id N\n"
+    "usage: quillet-print [--yes] [--verbose] last-tax | last-delivery | id N\n"
     "       quillet-print --check\n"
     "  last-tax        the newest cash tax document (as F10)\n"
     "  last-delivery   the newest delivery note (as F11)\n"
     "  id N            the document whose CDokladu is N (as a choice in the picker)\n"
     "  --yes           answer Yes to the confirmation (otherwise it is answered No)\n"
+    "  --verbose       say which way the bytes go (printer queue, device, share or file),\n"
+    "                  how many were sent, and why a port failed\n"
     "  --check         checks the installation step by step and prints nothing\n"
     "The agenda is the one the host last opened; seller and port come from Quillet.ini\n"
     "beside this program.\n"
@@ -53,6 +56,7 @@ void Write(const std::string& utf8)
 
 struct Arguments {
     bool yes = false;
+    bool verbose = false;
     PrintMode mode = LastTaxDocument;
     long docId = 0;
 };
@@ -76,6 +80,8 @@ bool Parse(int argc, char** argv, Arguments& args)
         const std::string arg = argv[i];
         if (arg == "--yes") {
             args.yes = true;
+        } else if (arg == "--verbose") {
+            args.verbose = true;
         } else if (arg == "last-tax") {
             args.mode = LastTaxDocument;
             ++commands;
@@ -143,6 +149,9 @@ int main(int argc, char** argv)
         Write(line + "\n");
         return IDOK;
     });
+
+    if (args.verbose)
+        SetPortTrace([](const std::string& line) { Write(Utf8FromCp1250(line) + "\n"); });
 
     if (FAILED(CoInitialize(nullptr))) {
         Write("Nelze inicializovat OLE.\n");

@@ -1,0 +1,69 @@
+// PrinterPort: where the bytes of one print job go. A port name from Quillet.ini leads
+// either to a printer queue of the Windows spooler (one RAW job per document) or to a
+// device or file opened by CreateFile (LPT1:, COM1:, PRN, \\server\share, a path).
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class PrinterPort {
+public:
+    // A job still open when its port goes away is ended as Close would end it, so
+    // that what was sent is printed, as on a port device; nothing is reported.
+    virtual ~PrinterPort() = default;
+
+    // Sends all count bytes; false, with Failure() saying why, when the destination
+    // took fewer or none, or did not take them within the time-out.
+    virtual bool Write(const void* bytes, size_t count) = 0;
+    // Pushes what was written towards the printer, where the destination has such a step.
+    virtual void Flush() {}
+    // Ends the job; false, with Failure(), when the destination did not take it.
+    virtual bool Close() = 0;
+    // Which way the bytes go, for a console that shows it (code page 1250).
+    virtual std::string Description() const = 0;
+
+    // Why the last Write or Close failed (code page 1250).
+    const std::string& Failure() const { return failure_; }
+
+protected:
+    std::string failure_;
+};
+
+// What a job is opened with.
+struct PortJob {
+    std::string name = "Quillet";  // the spooler's document name, code page 1250
+    DWORD timeoutMs = 30000;       // how long one write may take on a device
+};
+
+// How a port name is reached.
+enum class PortWay {
+    Queue,    // an installed printer queue (local or a connection)
+    Device,   // LPT1: to LPT9:, COM1: to COM9:, PRN, with or without the colon
+    Path,     // a name with a folder or a drive: a file, a share, \\.\ devices and pipes
+    Nothing,  // anything else: never opened, so that no stray file is made
+};
+
+PortWay ClassifyPort(const std::string& name);
+
+// Opens the port for one job: a queue gets its spooler job started, anything else is
+// opened by CreateFile. Null, with the reason in failure, when it cannot be opened.
+std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& name, const PortJob& job, std::string& failure);
+
+// Opens the port as a print would and lets it go again without sending anything or
+// starting a job; a file that the opening made is removed again. Empty when the port
+// opened, else the reason.
+std::string CheckPrinterPort(const std::string& name);
+
+// The installed printer queues, local and connections, in the spooler's order.
+std::vector<std::string> InstalledPrinterQueues();
+
+// Told where each job goes and how it ends; the console print command shows these
+// lines with --verbose. Returns the trace it replaces.
+using PortTrace = std::function<void(const std::string& line)>;
+PortTrace SetPortTrace(PortTrace trace);
+void TracePort(const std::string& line);

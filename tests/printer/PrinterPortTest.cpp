@@ -1,0 +1,234 @@
+// The ways to a printer end to end: a spooler queue with a Czech name, LPT1: and a share
+// mapped to files by the test fixture, and a plain file get the same bytes; names that
+// lead nowhere open nothing; ports that fail or block end the job with a message.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "PortBytes.h"
+#include "printer/PrinterEpson.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/TempFile.h"
+#include "support/TestQueue.h"
+
+namespace {
+
+const std::string kInit = Bytes({0x1B, 0x40, 0x1B, 0x28, 0x74, 0x03, 0x00, 0x01, 0x0A, 0x00,
+                                 0x1B, 0x74, 0x01, 0x1B, 0x78, 0x00, 0x1B, 0x43, 0x00, 0x06,
+                                 0x1B, 0x30, 0x1B, 0x21, 0x00});
+
+std::string FileBytes(const std::string& path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes(GetFileSize(h, nullptr), '\0');
+    DWORD got = 0;
+    ::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(h);
+    bytes.resize(got);
+    return bytes;
+}
+
+// Collects the lines a console would show with --verbose.
+struct TraceLines {
+    TraceLines()
+    {
+        SetPortTrace([this](const std::string& line) { lines.push_back(line); });
+    }
+    ~TraceLines() { SetPortTrace({}); }
+    std::vector<std::string> lines;
+};
+
+TEST(PrinterPorts, EveryWayToThePrinterGetsTheSameBytes)
+{
+    TempFile queueFile("que"), plainFile("fil");
+    TestQueue queue("Tiskárna Čermák LX-350", queueFile.Path());
+    const std::string lpt1 = PortFixtureFile("lpt1.prn"), share = PortFixtureFile("share.prn");
+    const struct {
+        std::string port, file, way;
+    } ways[] = {
+        {queue.Name(), queueFile.Path(),
+         "tiskárna Windows 'Tiskárna Čermák LX-350' (port " + queueFile.Path() + "), úloha 'Quillet', data RAW"},
+        {"lpt1:", lpt1, "zařízení lpt1:"},
+        {"\\\\localhost\\quillet-lpt", share, "sdílená tiskárna \\\\localhost\\quillet-lpt"},
+        {plainFile.Path(), plainFile.Path(), "soubor " + plainFile.Path()},
+    };
+    std::string every;
+    for (int b = 0; b < 256; ++b)
+        every += static_cast<char>(b);
+    const std::string expected = kInit + "Tisk\xA0rna \xAC" "erm\xA0k" + "\r\n" + every + "\x0C";
+    for (const auto& way : ways) {
+        // Emptied, not deleted: LPT1: without its file is a device that takes nothing.
+        CloseHandle(CreateFileA(way.file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        TraceLines trace;
+        MessageBoxRecorder boxes;
+        {
+            CPrinterEpson printer(5, 6);
+            ASSERT_TRUE(printer.Open(way.port.c_str())) << way.port;
+            printer.PrintLine("Tiskárna Čermák");
+            for (int b = 0; b < 256; ++b)
+                printer.WriteByte(static_cast<unsigned char>(b));
+            EXPECT_TRUE(printer.Close()) << way.port;
+        }
+        EXPECT_PORT_BYTES(expected, FileBytes(way.file)) << way.port;
+        EXPECT_TRUE(boxes.Shown().empty()) << way.port;
+        EXPECT_EQ(std::vector<std::string>(
+                      {"Tisk: " + way.way, "Odesláno " + std::to_string(expected.size()) + " bajtů, úloha ukončena."}),
+                  trace.lines);
+    }
+}
+
+TEST(PrinterPorts, NamesThatLeadNowhereOpenNothingAndMakeNoFile)
+{
+    TempFile queueFile("que");
+    TestQueue queue("Sklad Jih", queueFile.Path());
+    const struct {
+        const char* name;
+        PortWay way;
+    } names[] = {
+        {"SKLAD jih", PortWay::Queue}, {"lpt1", PortWay::Device},    {"LPT9:", PortWay::Device},
+        {"com2:", PortWay::Device},    {"PRN", PortWay::Device},     {"C:tisk.prn", PortWay::Path},
+        {"..\\tisk.prn", PortWay::Path}, {"tisky/tisk.prn", PortWay::Path}, {"\\\\server\\lx350", PortWay::Path},
+        {"tisk.prn", PortWay::Nothing}, {"LPT10:", PortWay::Nothing}, {"NUL", PortWay::Nothing},
+        {"Sklad Sever", PortWay::Nothing}, {"", PortWay::Nothing},
+    };
+    for (const auto& n : names)
+        EXPECT_EQ(int(n.way), int(ClassifyPort(n.name))) << n.name;
+
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    for (const char* name : {"tisk.prn", "Sklad Sever", "NUL", ""}) {
+        const bool file = *name && std::string(name) != "NUL";
+        MessageBoxRecorder boxes;
+        CPrinterEpson printer(5, 6);
+        EXPECT_FALSE(printer.Open(name)) << name;
+        ASSERT_EQ(1u, boxes.Shown().size()) << name;
+        EXPECT_EQ(std::string("CPrinterEpson::LPTOpen\nCannot open port ") + name + "\nPrinting disabled",
+                  boxes.Shown()[0].text);
+        if (file) {
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((std::string(folder) + "\\" + name).c_str()))
+                << name;
+        }
+    }
+    EXPECT_EQ("'tisk.prn' není tiskárna nainstalovaná ve Windows, port (LPT1:, COM1:, PRN) ani cesta k souboru.",
+              CheckPrinterPort("tisk.prn"));
+    EXPECT_EQ("Port není zadán.", CheckPrinterPort(""));
+}
+
+TEST(PrinterPorts, CheckOpensThePortAndSendsNothing)
+{
+    TempFile queueFile("que"), fresh("new"), used("old");
+    TestQueue queue("Pokladna 2", queueFile.Path());
+    used.Write("earlier job");
+    EXPECT_EQ("", CheckPrinterPort(queue.Name()));
+    EXPECT_EQ("", CheckPrinterPort(fresh.Path()));
+    EXPECT_EQ("", CheckPrinterPort(used.Path()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(fresh.Path().c_str()));
+    EXPECT_EQ("earlier job", used.Read());
+    EXPECT_EQ("<missing>", FileBytes(queueFile.Path()));
+    EXPECT_NE("", CheckPrinterPort("C:\\no such folder\\tisk.prn"));
+}
+
+TEST(PrinterPorts, QueueWhosePortCannotBeWrittenFailsAtTheEndOfTheJob)
+{
+    TestQueue queue("Tiskárna v kanceláři", "C:\\no such folder\\out.prn");
+    MessageBoxRecorder boxes;
+    CPrinterEpson printer(5, 6);
+    ASSERT_TRUE(printer.Open(queue.Name().c_str()));
+    printer.PrintLine("Hřebík");
+    EXPECT_FALSE(printer.Close());
+    EXPECT_FALSE(printer.IsOpen());
+    ASSERT_EQ(1u, boxes.Shown().size());
+    EXPECT_EQ("Tisk se nepodařil: tiskárna 'Tiskárna v kanceláři' nepřijala data.\n\n"
+              "Tiskový systém Windows nepředal úlohu na port tiskárny (C:\\no such folder\\out.prn).",
+              boxes.Shown()[0].text);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONERROR), boxes.Shown()[0].flags);
+}
+
+// A pipe server standing in for a printer: it takes `messages` writes and then stops,
+// by hanging up (a printer that went away) or by not reading any more (one that is off).
+class PipePrinter {
+public:
+    enum class Then { HangUp, StopReading };
+
+    PipePrinter(int messages, Then then)
+    {
+        static int serial = 0;
+        name_ = "\\\\.\\pipe\\quillet-printer-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++serial);
+        pipe_ = CreateNamedPipeA(name_.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                 1, 64, 64, 0, nullptr);
+        server_ = std::thread([=] {
+            ConnectNamedPipe(pipe_, nullptr);
+            char buffer[512];
+            DWORD got = 0;
+            for (int i = 0; i < messages && ReadFile(pipe_, buffer, sizeof buffer, &got, nullptr); ++i)
+                received_.append(buffer, got);
+            if (then == Then::HangUp)
+                DisconnectNamedPipe(pipe_);
+        });
+    }
+    ~PipePrinter()
+    {
+        // A server still waiting for its client gets one that hangs up at once.
+        CloseHandle(CreateFileA(name_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (server_.joinable())
+            server_.join();
+        CloseHandle(pipe_);
+    }
+    const std::string& Name() const { return name_; }
+    const std::string& Received()
+    {
+        if (server_.joinable())
+            server_.join();
+        return received_;
+    }
+
+private:
+    std::string name_;
+    HANDLE pipe_ = INVALID_HANDLE_VALUE;
+    std::thread server_;
+    std::string received_;
+};
+
+TEST(PrinterPorts, PortThatFailsPartwayOrBlocksEndsTheJobAndSendsNoMore)
+{
+    const struct {
+        PipePrinter::Then then;
+        int timeout;
+        const char* reason;  // empty: the system's text, whatever it is
+    } cases[] = {
+        {PipePrinter::Then::HangUp, 30, ""},
+        {PipePrinter::Then::StopReading, 1, "Data nepřevzala ani za 1 s. Je zapnutá, připojená a má papír?"},
+    };
+    for (const auto& c : cases) {
+        PipePrinter pipe(3, c.then);
+        MessageBoxRecorder boxes;
+        CPrinterEpson printer(5, 6);
+        printer.PortTimeout = c.timeout;
+        ASSERT_TRUE(printer.Open(pipe.Name().c_str()));
+        // A whole page at most: the port gives up long before.
+        for (int line = 0; line < 2000 && printer.IsOpen(); ++line)
+            printer.PrintLine(std::string(80, 'x'));
+        EXPECT_FALSE(printer.IsOpen());
+        EXPECT_FALSE(printer.Close());
+        ASSERT_EQ(1u, boxes.Shown().size());
+        const std::string text = boxes.Shown()[0].text;
+        const std::string head = "Tisk se nepodařil: tiskárna '" + pipe.Name() + "' nepřijala data.\n\n";
+        EXPECT_EQ(head, text.substr(0, head.size()));
+        if (*c.reason) {
+            EXPECT_EQ(c.reason, text.substr(head.size()));
+        } else {
+            EXPECT_GT(text.size(), head.size());
+        }
+        EXPECT_EQ(UINT(MB_OK | MB_ICONERROR), boxes.Shown()[0].flags);
+        EXPECT_EQ(kInit.substr(0, 3), pipe.Received());
+    }
+}
+
+}  // namespace

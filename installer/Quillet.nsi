@@ -45,7 +45,8 @@ VIAddVersionKey /LANG=1029 "LegalCopyright" "${PUBLISHER}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quillet.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Spustit Quillet"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartQuillet
-!define MUI_FINISHPAGE_TEXT "Quillet je nainstalován a spustí se s každým přihlášením do Windows.$\r$\n$\r$\nÚdaje firmy a port tiskárny nastavíte pravým tlačítkem na ikoně Quillet v oznamovací oblasti, položkou Nastavení. Nastavení zůstává v souboru Quillet.ini ve složce programu.$\r$\n$\r$\nKdyž Quillet netiskne, spusťte v příkazovém řádku:$\r$\n$\"$INSTDIR\quillet-print.exe$\" --check"
+!define MUI_FINISHPAGE_TEXT_LARGE
+!define MUI_FINISHPAGE_TEXT "Quillet se spustí s každým přihlášením do Windows. Údaje firmy a port tiskárny nastavíte pravým tlačítkem na ikoně Quillet v oznamovací oblasti (Nastavení).$\r$\n$\r$\nKdyž Quillet netiskne, spusťte v příkazovém řádku ve složce programu:$\r$\nquillet-print --check"
 
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES

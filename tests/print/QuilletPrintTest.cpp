@@ -309,7 +309,7 @@ TEST_F(InstallationCheckTest, HealthyInstallationPassesEveryStepAndPrintsNothing
     const std::string line = u8"CHYBA  Port " + missingPort + u8": nelze otevřít: ";
     EXPECT_NE(std::string::npos, run.output.find(line)) << run.output;
     EXPECT_NE(std::string::npos,
-              run.output.find(u8" – v Nastavení zadejte port, na kterém je tiskárna (např. LPT1:)\n"
+              run.output.find(u8" – v Nastavení vyberte tiskárnu Windows nebo zadejte port, na kterém tiskárna je (např. LPT1:)\n"
                               u8"Chyb: 1. Dokud je neopravíte, Quillet nebude tisknout.\n"))
         << run.output;
 }

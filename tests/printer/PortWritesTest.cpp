@@ -47,7 +47,10 @@ private:
     {
         if (pipe_ == INVALID_HANDLE_VALUE)
             return;
-        if (!ConnectNamedPipe(pipe_, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED)
+        // A printer that was quicker than this thread has connected already, or has even
+        // written everything and let go (ERROR_NO_DATA); its messages wait in the pipe.
+        if (!ConnectNamedPipe(pipe_, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED &&
+            GetLastError() != ERROR_NO_DATA)
             return;
         char buffer[4096];
         for (;;) {

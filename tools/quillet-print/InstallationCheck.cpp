@@ -176,7 +176,7 @@ void CheckPort(Report& report, const std::string& port)
     const std::string problem = CheckPrinterPort(port);
     if (!problem.empty()) {
         report.Wrong("Port " + port + ": nelze otevřít: " + problem,
-                     "v Nastavení zadejte port, na kterém je tiskárna (např. LPT1:)");
+                     "v Nastavení vyberte tiskárnu Windows nebo zadejte port, na kterém tiskárna je (např. LPT1:)");
         return;
     }
     report.Ok("Port " + port + ": otevřen, nic nebylo vytištěno");

@@ -190,6 +190,7 @@ TEST(Resources, DocumentPicker)
         {"Button", "Prodejky", 152, 16, 43, 10, IDC_PRODEJKY, kButtonType, BS_AUTORADIOBUTTON},
         {"Button", "Dodací listy", 152, 5, 58, 10, IDC_DODACI_LISTY, kButtonType | WS_GROUP, BS_AUTORADIOBUTTON},
         {"Button", "Zobraz posledních 50", 7, 150, 85, 10, IDC_LAST_50, kButtonType, BS_AUTOCHECKBOX},
+        {"Button", "&Náhled", 96, 148, 52, 15, IDC_PREVIEW, kButtonType, BS_PUSHBUTTON},
     });
 }
 

@@ -19,6 +19,15 @@ std::string ErrorReason(DWORD error)
     return text.empty() ? FormatText("Chyba systému č. %lu.", static_cast<unsigned long>(error)) : text;
 }
 
+// Blanks typed around a name in the settings box are not part of it.
+std::string Trimmed(const std::string& name)
+{
+    const size_t first = name.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return name.substr(first, name.find_last_not_of(" \t") - first + 1);
+}
+
 bool SameName(const std::string& a, const std::string& b)
 {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
@@ -270,8 +279,9 @@ PortTrace& Trace()
 
 }  // namespace
 
-PortWay ClassifyPort(const std::string& name)
+PortWay ClassifyPort(const std::string& portName)
 {
+    const std::string name = Trimmed(portName);
     if (name.empty())
         return PortWay::Nothing;
     for (const std::string& queue : InstalledPrinterQueues()) {
@@ -285,8 +295,9 @@ PortWay ClassifyPort(const std::string& name)
     return PortWay::Nothing;
 }
 
-std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& name, const PortJob& job, std::string& failure)
+std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& portName, const PortJob& job, std::string& failure)
 {
+    const std::string name = Trimmed(portName);
     switch (ClassifyPort(name)) {
     case PortWay::Queue: {
         PrinterHandle printer = OpenQueue(name, failure);
@@ -316,8 +327,9 @@ std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& name, const Port
     return nullptr;
 }
 
-std::string CheckPrinterPort(const std::string& name)
+std::string CheckPrinterPort(const std::string& portName)
 {
+    const std::string name = Trimmed(portName);
     std::string failure;
     switch (ClassifyPort(name)) {
     case PortWay::Queue:

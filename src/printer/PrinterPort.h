@@ -48,6 +48,7 @@ enum class PortWay {
     Nothing,  // anything else: never opened, so that no stray file is made
 };
 
+// Blanks around the name do not count.
 PortWay ClassifyPort(const std::string& name);
 
 // Opens the port for one job: a queue gets its spooler job started, anything else is

@@ -15,6 +15,7 @@
 #include "support/DialogDriver.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/Screenshot.h"
+#include "support/TempFile.h"
 #include "support/TestQueue.h"
 
 namespace {
@@ -28,19 +29,6 @@ const struct {
     {"Tel", IDC_TEL},     {"Fax", IDC_FAX},     {"ICO", IDC_ICO},     {"DIC", IDC_DIC},
     {"RegCislo", IDC_REGCISLO}, {"Port", IDC_PORT},
 };
-
-std::string FileBytes(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
-}
 
 std::string BoxText(HWND dialog, int id)
 {
@@ -231,9 +219,16 @@ TEST_F(AgendaSettings, PortBoxListsThePortsAndTheInstalledQueuesAndSavesTheChose
         }
         listWidth = SendMessageA(port, CB_GETDROPPEDWIDTH, 0, 0);
         GetWindowRect(port, &box);
-        SendMessageA(port, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(lx350.Name().c_str()));
-        Click(d, IDOK);
-    });
+        SendMessageA(port, CB_SHOWDROPDOWN, TRUE, 0);
+    })
+        .Then([&](HWND d) {
+            SaveScreenshot("settings-port-list");
+            const HWND port = GetDlgItem(d, IDC_PORT);
+            SendMessageA(port, CB_SHOWDROPDOWN, FALSE, 0);
+            SendMessageA(port, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(lx350.Name().c_str()));
+            Click(d, IDOK);
+        });
     EXPECT_EQ(IDOK, dlg.DoModal());
     EXPECT_EQ("LPT2:", shown);
     ASSERT_GE(listed.size(), 4u);

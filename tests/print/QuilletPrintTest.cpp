@@ -181,12 +181,7 @@ TEST_F(QuilletPrintTest, EveryWayToThePrinterGetsTheSamePageAndVerboseSaysWhich)
         EXPECT_EQ(0u, run.status) << way.port;
         EXPECT_EQ(u8"Tisk: " + way.way + u8"\nOdesláno " + std::to_string(page.size()) + u8" bajtů, úloha ukončena.\n",
                   run.output);
-        HANDLE h = CreateFileA(way.file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        std::string bytes(GetFileSize(h, nullptr), '\0');
-        DWORD got = 0;
-        ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-        CloseHandle(h);
-        EXPECT_EQ(page, bytes) << way.port;
+        EXPECT_EQ(page, FileBytes(way.file)) << way.port;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,24 +16,6 @@
 #include "support/TestQueue.h"
 
 namespace {
-
-const std::string kInit = Bytes({0x1B, 0x40, 0x1B, 0x28, 0x74, 0x03, 0x00, 0x01, 0x0A, 0x00,
-                                 0x1B, 0x74, 0x01, 0x1B, 0x78, 0x00, 0x1B, 0x43, 0x00, 0x06,
-                                 0x1B, 0x30, 0x1B, 0x21, 0x00});
-
-std::string FileBytes(const std::string& path)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes(GetFileSize(h, nullptr), '\0');
-    DWORD got = 0;
-    ::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(h);
-    bytes.resize(got);
-    return bytes;
-}
 
 // Collects the lines a console would show with --verbose.
 struct TraceLines {
@@ -83,6 +66,46 @@ TEST(PrinterPorts, EveryWayToThePrinterGetsTheSameBytes)
     }
 }
 
+// A destination of the program's own, as a print preview would use: the bytes into memory.
+class MemoryPort : public PrinterPort {
+public:
+    MemoryPort(std::string& bytes, bool closes) : bytes_(bytes), closes_(closes) {}
+    bool Write(const void* bytes, size_t count) override
+    {
+        bytes_.append(static_cast<const char*>(bytes), count);
+        return true;
+    }
+    bool Close() override
+    {
+        failure_ = "Paměť je plná.";
+        return closes_;
+    }
+    std::string Description() const override { return "náhled"; }
+
+private:
+    std::string& bytes_;
+    bool closes_;
+};
+
+TEST(PrinterPorts, AnOpenDestinationGetsTheJobAsAPortWould)
+{
+    for (bool closes : {true, false}) {
+        std::string bytes;
+        MessageBoxRecorder boxes;
+        CPrinterEpson printer(5, 6);
+        ASSERT_TRUE(printer.Open(std::make_unique<MemoryPort>(bytes, closes)));
+        printer.PrintLine("Kč");
+        EXPECT_EQ(closes, printer.Close());
+        EXPECT_PORT_BYTES(kInit + "K\x9F\r\n\x0C", bytes);
+        const std::vector<std::string> shown = closes ? std::vector<std::string>{} : std::vector<std::string>{
+            "Tisk se nepodařil: tiskárna 'náhled' nepřijala data.\n\nPaměť je plná."};
+        std::vector<std::string> texts;
+        for (const auto& box : boxes.Shown())
+            texts.push_back(box.text);
+        EXPECT_EQ(shown, texts);
+    }
+}
+
 TEST(PrinterPorts, NamesThatLeadNowhereOpenNothingAndMakeNoFile)
 {
     TempFile queueFile("que");
@@ -91,7 +114,7 @@ TEST(PrinterPorts, NamesThatLeadNowhereOpenNothingAndMakeNoFile)
         const char* name;
         PortWay way;
     } names[] = {
-        {"SKLAD jih", PortWay::Queue}, {"lpt1", PortWay::Device},    {"LPT9:", PortWay::Device},
+        {"SKLAD jih", PortWay::Queue}, {"lpt1", PortWay::Device},    {" LPT9: ", PortWay::Device},
         {"com2:", PortWay::Device},    {"PRN", PortWay::Device},     {"C:tisk.prn", PortWay::Path},
         {"..\\tisk.prn", PortWay::Path}, {"tisky/tisk.prn", PortWay::Path}, {"\\\\server\\lx350", PortWay::Path},
         {"tisk.prn", PortWay::Nothing}, {"LPT10:", PortWay::Nothing}, {"NUL", PortWay::Nothing},

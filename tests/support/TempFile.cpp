@@ -20,12 +20,12 @@ TempFile::~TempFile()
     DeleteFileA(path_.c_str());
 }
 
-std::string TempFile::Read() const
+std::string FileBytes(const std::string& path)
 {
-    HANDLE h = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
-        return {};
+        return "<missing>";
     std::string bytes;
     char buf[65536];
     DWORD got = 0;
@@ -33,6 +33,12 @@ std::string TempFile::Read() const
         bytes.append(buf, got);
     CloseHandle(h);
     return bytes;
+}
+
+std::string TempFile::Read() const
+{
+    const std::string bytes = FileBytes(path_);
+    return bytes == "<missing>" ? std::string() : bytes;
 }
 
 void TempFile::Write(const std::string& bytes) const

@@ -3,6 +3,10 @@
 
 #include <string>
 
+// The whole file at path as bytes, read through CreateFile; "<missing>" when it cannot be
+// opened.
+std::string FileBytes(const std::string& path);
+
 class TempFile {
 public:
     explicit TempFile(const std::string& hint = "qlt");

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -13,6 +14,8 @@ namespace {
 
 constexpr UINT kTableCodePage = 1250;
 constexpr long kPrefetchAhead = 8;
+constexpr char kIndexMagic[8] = {'M', '2', 'K', 'I', 'N', 'D', 'E', 'X'};
+constexpr uint32_t kIndexVersion = 1;
 
 uint32_t Le32(const unsigned char* p)
 {
@@ -197,6 +200,7 @@ OpenStatus DbfTable::Open(const std::wstring& path)
     if (file.empty())
         return kFileMissing;
 
+    path_ = file;
     const OpenStatus status = Map(file);
     if (status != kOpened) {
         const uint64_t megabytes = size_ >> 20;
@@ -281,10 +285,7 @@ bool DbfTable::Parse()
     if (uint64_t(headerLength_) + uint64_t(count) * recordLength_ > size_)
         return false;
 
-    order_.reserve(count);
-    for (uint32_t r = 0; r < count; ++r)
-        if (Record(r)[0] != '*')
-            order_.push_back(r);
+    recordCount_ = count;
     position_ = 0;
     return true;
 }
@@ -303,7 +304,11 @@ void DbfTable::Close()
     data_ = nullptr;
     size_ = 0;
     fields_.clear();
+    UnmapIndexFile();
     std::vector<uint32_t>().swap(order_);
+    ordered_ = false;
+    counted_ = false;
+    recordCount_ = 0;
     position_ = -1;
     indexField_ = -1;
 }
@@ -334,7 +339,7 @@ bool DbfTable::MoveNext()
     // In index order the records lie all over the file: ask for the ones a few steps
     // ahead early, so that a scan does not wait on each of them.
     if (position_ + kPrefetchAhead < Count())
-        __builtin_prefetch(Record(order_[position_ + kPrefetchAhead]));
+        __builtin_prefetch(Record(RecordAt(position_ + kPrefetchAhead)));
     return position_ >= 0 && position_ < Count();
 }
 
@@ -373,7 +378,7 @@ const unsigned char* DbfTable::Current(const Field& field) const
 {
     if (position_ < 0 || position_ >= Count())
         Throw(kErrNoRecord, L"No current record (before the first or after the last record)");
-    return Record(order_[position_]) + field.offset;
+    return Record(RecordAt(position_)) + field.offset;
 }
 
 void DbfTable::Value(int index, VARIANT* out) const
@@ -508,8 +513,64 @@ double DbfTable::NumericKey(const Field& field, uint32_t record) const
     }
 }
 
+void DbfTable::ReadFileOrder() const
+{
+    // The deletion flags are read at the first use of the file's own order, not when the
+    // table opens: a table used only through an index file never reads them all.
+    if (ordered_)
+        return;
+    order_.reserve(recordCount_);
+    for (uint32_t r = 0; r < recordCount_; ++r)
+        if (Record(r)[0] != '*')
+            order_.push_back(r);
+    ordered_ = true;
+}
+
+size_t DbfTable::OrderSize() const
+{
+    if (mapped_)
+        return mappedCount_;
+    if (ordered_)
+        return order_.size();
+    // Counted before an index is set (as a caller checks for an empty table first): any
+    // index file of the table as it stands knows the count.
+    if (!counted_) {
+        counted_ = true;
+        if (!CountFromIndexFile(&visibleCount_))
+            ReadFileOrder();
+    }
+    return ordered_ ? order_.size() : visibleCount_;
+}
+
+uint32_t DbfTable::RecordAt(long position) const
+{
+    if (!mapped_) {
+        ReadFileOrder();
+        return order_[position];
+    }
+    // An index file is checked as it is read: one entry is all a seek or a move needs.
+    const uint32_t record = mapped_[position];
+    if (record >= recordCount_)
+        Throw(kErrBadIndex, L"The index file " + IndexFileName(indexField_) + L" names a record the table does not have");
+    return record;
+}
+
 void DbfTable::SetIndex(int index)
 {
+    // A lookup per printed row asks again for the index in force: only the position changes.
+    if (index != indexField_) {
+        indexField_ = -1;
+        if (!MapIndexFile(index))
+            BuildIndex(index);
+        indexField_ = index;
+    }
+    position_ = 0;
+}
+
+void DbfTable::BuildIndex(int index)
+{
+    UnmapIndexFile();
+    ReadFileOrder();  // the visible records, in any order: the sort below decides it
     const Field& field = fields_[index];
     if (IsNumericType(field.type)) {
         std::vector<std::pair<double, uint32_t>> keys;
@@ -526,8 +587,138 @@ void DbfTable::SetIndex(int index)
             return c < 0 || (c == 0 && a < b);
         });
     }
+}
+
+std::wstring DbfTable::IndexFileName(int index) const
+{
+    const size_t dot = path_.find_last_of(L'.');
+    return path_.substr(0, dot) + L"." + fields_[index].name + L".idx";
+}
+
+bool DbfTable::IndexHeader(int index, IndexFileHeader* header) const
+{
+    FILETIME written;
+    if (!GetFileTime(file_, nullptr, nullptr, &written))
+        return false;
+    const Field& field = fields_[index];
+    *header = IndexFileHeader{};
+    std::memcpy(header->magic, kIndexMagic, sizeof header->magic);
+    header->version = kIndexVersion;
+    header->tableRecords = recordCount_;
+    header->tableSize = size_;
+    header->tableWritten = (uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    header->fieldOffset = static_cast<uint32_t>(field.offset);
+    header->fieldLength = static_cast<uint32_t>(field.length);
+    header->fieldType = static_cast<unsigned char>(field.type);
+    return true;
+}
+
+bool DbfTable::IndexFits(const IndexFileHeader& header, uint64_t fileSize, int index) const
+{
+    IndexFileHeader expected;
+    // An index written for another state of the table (the host has written to it since)
+    // or for another field is not used; nor is one whose length does not fit its count.
+    return IndexHeader(index, &expected) &&
+           std::memcmp(&header, &expected, offsetof(IndexFileHeader, entries)) == 0 &&
+           header.entries <= recordCount_ && sizeof header + uint64_t(header.entries) * sizeof(uint32_t) == fileSize;
+}
+
+bool DbfTable::CountFromIndexFile(size_t* count) const
+{
+    const size_t dot = path_.find_last_of(L'.');
+    const std::wstring folder = path_.substr(0, path_.find_last_of(L'\\') + 1);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path_.substr(0, dot) + L".*.idx").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool known = false;
+    do {
+        for (int index = 0; index < static_cast<int>(fields_.size()) && !known; ++index) {
+            const std::wstring name = IndexFileName(index);
+            if (CompareStringOrdinal(name.c_str() + folder.size(), -1, found.cFileName, -1, TRUE) != CSTR_EQUAL)
+                continue;
+            HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file == INVALID_HANDLE_VALUE)
+                continue;
+            IndexFileHeader header;
+            DWORD got = 0;
+            LARGE_INTEGER size;
+            known = GetFileSizeEx(file, &size) && ReadFile(file, &header, sizeof header, &got, nullptr) &&
+                    got == sizeof header && IndexFits(header, uint64_t(size.QuadPart), index);
+            CloseHandle(file);
+            if (known)
+                *count = header.entries;
+        }
+    } while (!known && FindNextFileW(search, &found));
+    FindClose(search);
+    return known;
+}
+
+bool DbfTable::MapIndexFile(int index)
+{
+    UnmapIndexFile();
+    indexFile_ = CreateFileW(IndexFileName(index).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER size;
+    if (indexFile_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(indexFile_, &size) ||
+        uint64_t(size.QuadPart) < sizeof(IndexFileHeader) || uint64_t(size.QuadPart) > SIZE_MAX) {
+        UnmapIndexFile();
+        return false;
+    }
+    indexMapping_ = CreateFileMappingW(indexFile_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    indexView_ = indexMapping_ ? MapViewOfFile(indexMapping_, FILE_MAP_READ, 0, 0, 0) : nullptr;
+    if (!indexView_) {
+        UnmapIndexFile();
+        return false;
+    }
+    IndexFileHeader header;
+    std::memcpy(&header, indexView_, sizeof header);
+    if (!IndexFits(header, uint64_t(size.QuadPart), index)) {
+        UnmapIndexFile();
+        return false;
+    }
+    mapped_ = reinterpret_cast<const uint32_t*>(static_cast<const unsigned char*>(indexView_) + sizeof header);
+    mappedCount_ = header.entries;
+    return true;
+}
+
+void DbfTable::UnmapIndexFile()
+{
+    if (indexView_)
+        UnmapViewOfFile(indexView_);
+    if (indexMapping_)
+        CloseHandle(indexMapping_);
+    if (indexFile_ != INVALID_HANDLE_VALUE)
+        CloseHandle(indexFile_);
+    indexView_ = nullptr;
+    indexMapping_ = nullptr;
+    indexFile_ = INVALID_HANDLE_VALUE;
+    mapped_ = nullptr;
+    mappedCount_ = 0;
+}
+
+bool DbfTable::SaveIndex(int index)
+{
+    BuildIndex(index);
     indexField_ = index;
     position_ = 0;
+    IndexFileHeader header;
+    if (!IndexHeader(index, &header))
+        return false;
+    header.entries = static_cast<uint32_t>(order_.size());
+    HANDLE file = CreateFileW(IndexFileName(index).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD wrote = 0;
+    const DWORD entryBytes = static_cast<DWORD>(order_.size() * sizeof(uint32_t));
+    bool ok = WriteFile(file, &header, sizeof header, &wrote, nullptr) && wrote == sizeof header;
+    ok = ok && (entryBytes == 0 || (WriteFile(file, order_.data(), entryBytes, &wrote, nullptr) && wrote == entryBytes));
+    ok = CloseHandle(file) && ok;
+    if (!ok)
+        DeleteFileW(IndexFileName(index).c_str());
+    return ok;
 }
 
 bool DbfTable::Seek(const VARIANT& key)
@@ -535,6 +726,20 @@ bool DbfTable::Seek(const VARIANT& key)
     if (indexField_ < 0)
         Throw(kErrNoIndex, L"Seek needs an index: no index is set");
     const Field& field = fields_[indexField_];
+    const long count = Count();
+    // Binary search over the index: the first position whose key is not below the one
+    // sought, so that among equal keys the first in index order is found.
+    auto firstNotBelow = [&](auto below) {
+        long low = 0, high = count;
+        while (low < high) {
+            const long middle = low + (high - low) / 2;
+            if (below(RecordAt(middle)))
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return low;
+    };
     VARIANT converted;
     VariantInit(&converted);
     long found = -1;
@@ -542,10 +747,9 @@ bool DbfTable::Seek(const VARIANT& key)
         if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&key), 0, VT_R8)))
             Throw(DISP_E_TYPEMISMATCH, L"The key does not fit the index on field " + field.name);
         const double target = converted.dblVal;
-        auto at = std::lower_bound(order_.begin(), order_.end(), target,
-                                   [&](uint32_t record, double k) { return NumericKey(field, record) < k; });
-        if (at != order_.end() && NumericKey(field, *at) == target)
-            found = static_cast<long>(at - order_.begin());
+        const long at = firstNotBelow([&](uint32_t record) { return NumericKey(field, record) < target; });
+        if (at < count && NumericKey(field, RecordAt(at)) == target)
+            found = at;
     } else {
         if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&key), 0, VT_BSTR)))
             Throw(DISP_E_TYPEMISMATCH, L"The key does not fit the index on field " + field.name);
@@ -563,11 +767,11 @@ bool DbfTable::Seek(const VARIANT& key)
         }
         VariantClear(&converted);
         if (fits) {
-            auto at = std::lower_bound(order_.begin(), order_.end(), bytes, [&](uint32_t record, const std::string& k) {
-                return std::memcmp(Record(record) + field.offset, k.data(), field.length) < 0;
+            const long at = firstNotBelow([&](uint32_t record) {
+                return std::memcmp(Record(record) + field.offset, bytes.data(), field.length) < 0;
             });
-            if (at != order_.end() && std::memcmp(Record(*at) + field.offset, bytes.data(), field.length) == 0)
-                found = static_cast<long>(at - order_.begin());
+            if (at < count && std::memcmp(Record(RecordAt(at)) + field.offset, bytes.data(), field.length) == 0)
+                found = at;
         }
     }
     if (found < 0)

@@ -176,7 +176,8 @@ public:
     HRESULT STDMETHODCALLTYPE Reserved25() override { return NotImplemented(L"Operation 25"); }
     HRESULT STDMETHODCALLTYPE Reserved26() override { return NotImplemented(L"Operation 26"); }
 
-    // Status kMon2kSeekFound when found, 0 when not (the position stays).
+    // Status kMon2kSeekFound when found, on the first of equal keys in index order (by
+    // binary search over the index); 0 when not, and the position stays.
     HRESULT STDMETHODCALLTYPE Seek(VARIANT key, long* status) override
     {
         return Guard(status, [&] {

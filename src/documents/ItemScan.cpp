@@ -1,7 +1,57 @@
-// The item scan: one pass over the whole item table of the year per printed document.
+// The item scan: the document's own rows, found through the item table's "CDokladu" index;
+// a pass over the whole item table of the year when the component cannot find them.
 #include "documents/ItemScan.h"
 
 #include "documents/FieldValues.h"
+
+namespace {
+
+// The row the item table is on, handled as every visited row is: the type is read before
+// the document id. Returns whether the row belongs to the document.
+bool VisitRow(HostTable& items, long docId, const std::function<void(HostTable& items)>& printRow)
+{
+    const std::string type = FieldString(items, "TypDokladu");
+    const long rowDoc = FieldInteger(items, "CDokladu");
+    if (rowDoc != docId)
+        return false;
+    if (type == "S")
+        printRow(items);
+    return true;
+}
+
+// Every row of the table once, in index order: the document's rows are not known to be
+// together, so the walk never stops early.
+void ScanAllRows(HostTable& items, long count, long docId, const std::function<void(HostTable& items)>& printRow)
+{
+    items.MoveFirst();
+    for (long i = 0; i < count; ++i) {
+        VisitRow(items, docId, printRow);
+        items.MoveNext();
+    }
+}
+
+// From the row Seek found: back to the first row of the document's run (a component may
+// land anywhere among equal keys), then forward through the run. The rows read are the
+// run and at most one row on each side of it; count bounds both walks all the same.
+void ScanFoundRows(HostTable& items, long count, long docId, const std::function<void(HostTable& items)>& printRow)
+{
+    for (long back = 1; back < count; ++back) {
+        if (!items.MovePrev()) {
+            items.MoveNext();
+            break;
+        }
+        if (FieldInteger(items, "CDokladu") != docId) {
+            items.MoveNext();
+            break;
+        }
+    }
+    for (long i = 0; i < count; ++i) {
+        if (!VisitRow(items, docId, printRow) || !items.MoveNext())
+            break;
+    }
+}
+
+}  // namespace
 
 void ScanItems(AgendaConfig& config, HostTable& document,
                const std::function<void(HostTable& items)>& printRow)
@@ -15,15 +65,12 @@ void ScanItems(AgendaConfig& config, HostTable& document,
     const long count = items.RecordCount();
     if (count > 0) {
         const long docId = FieldInteger(document, "CDokladu");
-        items.MoveFirst();
-        // The document's rows are not known to be together, so the walk never stops early.
-        for (long i = 0; i < count; ++i) {
-            std::string type = FieldString(items, "TypDokladu");
-            long rowDoc = FieldInteger(items, "CDokladu");
-            if (rowDoc == docId && type == "S")
-                printRow(items);
-            items.MoveNext();
-        }
+        // Not found means no rows, or a component whose Seek does not serve this index:
+        // only the whole pass tells them apart.
+        if (items.Seek(docId) == kMon2kSeekFound)
+            ScanFoundRows(items, count, docId, printRow);
+        else
+            ScanAllRows(items, count, docId, printRow);
     }
     if (cardsOpen)
         config.CloseStockCardTable();

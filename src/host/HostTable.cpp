@@ -69,6 +69,8 @@ private:
 
 thread_local FieldNames t_fieldNames;
 
+HostTableWrapper g_wrapper;
+
 }  // namespace
 
 HostError::HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo)
@@ -159,16 +161,18 @@ void HostTable::MoveLast()
     Check(Checked()->MoveLast(&ignored));
 }
 
-void HostTable::MovePrev()
+bool HostTable::MovePrev()
 {
-    long ignored = 0;
-    Check(Checked()->MovePrev(&ignored));
+    long status = 0;
+    Check(Checked()->MovePrev(&status));
+    return status == 0;
 }
 
-void HostTable::MoveNext()
+bool HostTable::MoveNext()
 {
-    long ignored = 0;
-    Check(Checked()->MoveNext(&ignored));
+    long status = 0;
+    Check(Checked()->MoveNext(&status));
+    return status == 0;
 }
 
 OleVariant HostTable::FieldValue(const std::string& name)
@@ -215,5 +219,12 @@ HostTable CreateHostTable()
         hr = unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid());
     if (FAILED(hr))
         return HostTable::NotCreated(hr);
+    if (g_wrapper)
+        table = g_wrapper(std::move(table));
     return HostTable(std::move(table));
+}
+
+HostTableWrapper SetHostTableWrapper(HostTableWrapper wrapper)
+{
+    return std::exchange(g_wrapper, std::move(wrapper));
 }

@@ -6,6 +6,7 @@
 #include <oaidl.h>
 
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "Mon2kDbe.h"
@@ -56,8 +57,10 @@ public:
     long RecordCount();
     void MoveFirst();
     void MoveLast();
-    void MovePrev();
-    void MoveNext();
+    // Each returns whether a record is current afterwards (the component's status 0): false
+    // once the move has left the table at its start or its end.
+    bool MovePrev();
+    bool MoveNext();
     OleVariant FieldValue(const std::string& name);
     long Seek(long key);  // kMon2kSeekFound (7) when found
     void SetIndex(const std::string& field);
@@ -72,3 +75,9 @@ private:
 
 // CoCreateInstance (context 7), OleRun, QueryInterface; an empty handle on any failure.
 HostTable CreateHostTable();
+
+// Puts a wrapper around every table CreateHostTable hands out from now on: a benchmark that
+// counts the calls, a test that stands in for a component answering otherwise. Returns the
+// wrapper it replaces; an empty one hands out the component's tables as they are.
+using HostTableWrapper = std::function<ComPtr<IMon2kDbeTable>(ComPtr<IMon2kDbeTable>)>;
+HostTableWrapper SetHostTableWrapper(HostTableWrapper wrapper);

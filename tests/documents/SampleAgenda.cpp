@@ -117,7 +117,10 @@ void SampleAgenda::WriteItems(const std::vector<ItemRecord>& items, bool withCar
         std::vector<dbf::Value> values = {i.typ, i.docId, i.nazev, i.katalog, i.pocet, i.mj, i.cena, i.dph};
         if (withCardField)
             values.push_back(i.card);
-        table.Add(values);
+        if (i.deleted)
+            table.AddDeleted(values);
+        else
+            table.Add(values);
     }
 }
 

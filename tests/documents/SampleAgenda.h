@@ -35,6 +35,7 @@ struct ItemRecord {
     long card = 0;
     dbf::Value cena = dbf::Value::Currency(0);
     dbf::Value dph = dbf::Value::Currency(0);
+    bool deleted = false;  // in the file, marked deleted
 };
 
 // One item row, its fields in the table's order; price and rate stay 0 where a test needs none.

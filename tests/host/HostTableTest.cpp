@@ -11,6 +11,7 @@
 
 #include "DbfWriter.h"
 #include "HostTestSupport.h"
+#include "TableIndex.h"
 #include "host/HostTable.h"
 
 using namespace dbf;
@@ -21,6 +22,8 @@ constexpr HRESULT kNotOpen = 0x80040201;
 constexpr HRESULT kNoRecord = 0x80040202;
 constexpr HRESULT kNoField = 0x80040203;
 constexpr HRESULT kBadValue = 0x80040205;
+constexpr HRESULT kBadIndex = 0x80040206;
+constexpr size_t kIndexFileHeaderSize = 48;  // before the entries
 
 HostTable Open(const std::string& path)
 {
@@ -250,6 +253,50 @@ TEST_F(HostTableTest, SeekFindsTheFirstRecordOfTheKeyOrKeepsThePosition)
     EXPECT_EQ(Text(table, "Tag"), L"c");
 }
 
+TEST_F(HostTableTest, AnIndexFileServesOnlyTheTableItWasWrittenFor)
+{
+    auto write = [&](bool later) {
+        DbfWriter w(dir.File("items.dbf"), {{"Tag", FieldType::Character, 2}, {"CDokladu", FieldType::Numeric, 8}});
+        w.Add({"a", 3});
+        w.Add({"b", 1});
+        w.AddDeleted({"x", 2});
+        w.Add({"c", 3});
+        w.Add({"d", 2});
+        if (later)
+            w.Add({"e", 0});
+    };
+    const std::string index = dir.File("items.CDokladu.idx");
+    write(false);
+    WriteIndex(dir.File("items.dbf"), "CDokladu");
+    const std::string written = ReadBytes(index);
+    {
+        HostTable table = Open(dir.File("items"));
+        EXPECT_EQ(table.RecordCount(), 4);  // counted before the index is set, deleted record left out
+        table.SetIndex("CDokladu");
+        EXPECT_EQ(Walk(table), L"bdac");
+        EXPECT_EQ(table.Seek(3), kMon2kSeekFound);
+        EXPECT_EQ(Text(table, "Tag"), L"a");
+    }
+    // An entry naming a record the table does not have fails where it is used.
+    std::string damaged = written;
+    damaged.replace(kIndexFileHeaderSize + 4, 4, "\xFF\xFF\xFF\x7F", 4);
+    WriteBytes(index, damaged);
+    {
+        HostTable table = Open(dir.File("items"));
+        table.SetIndex("CDokladu");
+        EXPECT_EQ(Text(table, "Tag"), L"b");
+        table.MoveNext();
+        EXPECT_EQ(Raised([&] { table.FieldValue("Tag"); }).Result(), kBadIndex);
+    }
+    // The host wrote the table again: its old index file is no longer used.
+    WriteBytes(index, written);
+    write(true);
+    HostTable table = Open(dir.File("items"));
+    EXPECT_EQ(table.RecordCount(), 5);
+    table.SetIndex("CDokladu");
+    EXPECT_EQ(Walk(table), L"ebdac");
+}
+
 TEST_F(HostTableTest, MovingOffEitherEndLeavesNoCurrentRecord)
 {
     {
@@ -265,20 +312,21 @@ TEST_F(HostTableTest, MovingOffEitherEndLeavesNoCurrentRecord)
         EXPECT_FALSE(Description(error).empty()) << where;
         EXPECT_EQ(error.Text(), "IDispatch error #2") << where;
     };
+    // Each move tells whether a record is current after it.
     table.MoveFirst();
-    table.MovePrev();
+    EXPECT_FALSE(table.MovePrev());
     expectNoRecord("before the first");
-    table.MovePrev();
+    EXPECT_FALSE(table.MovePrev());
     expectNoRecord("still before the first");
-    table.MoveNext();
+    EXPECT_TRUE(table.MoveNext());
     EXPECT_EQ(Text(table, "Tag"), L"a");
     table.MoveLast();
     EXPECT_EQ(Text(table, "Tag"), L"b");
-    table.MoveNext();
+    EXPECT_FALSE(table.MoveNext());
     expectNoRecord("after the last");
-    table.MoveNext();
+    EXPECT_FALSE(table.MoveNext());
     expectNoRecord("still after the last");
-    table.MovePrev();
+    EXPECT_TRUE(table.MovePrev());
     EXPECT_EQ(Text(table, "Tag"), L"b");
 }
 

@@ -1,22 +1,32 @@
-// Times printing the newest cash tax document of a year of documents to a file port (the
-// item scan walks every item row of the year) next to a plain sequential read of the item
-// file, and shows the peak memory. Usage: document_print_bench [documents] [items]
-// (needs mon2kdbe.dll registered)
+// Times printing the newest cash tax document to a file port for years of several sizes,
+// with the component calls it makes, next to a plain sequential read of the item file; the
+// picker's fill of the 50 newest documents; the same print on a sample installation laid
+// out by samplehost.exe; and the peak memory of each, measured in a process of its own.
+// Usage: document_print_bench [item rows...]   (needs mon2kdbe.dll registered, a display)
 #include <windows.h>
+#include <commctrl.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "DbfWriter.h"
+#include "ForwardingTable.h"
 #include "Measure.h"
+#include "TableIndex.h"
 #include "config/AgendaConfig.h"
 #include "framework/MessageBox.h"
+#include "print/DocPickerDlg.h"
 #include "print/PrintRequest.h"
 
 namespace {
+
+constexpr long kRowsPerDocument = 20;
+constexpr long kCards = 3000;
+constexpr int kRuns = 5;
 
 // The year's documents: cash sales and delivery notes in turn, the newest a cash sale.
 void WriteDocuments(const std::string& path, long documents)
@@ -25,6 +35,7 @@ void WriteDocuments(const std::string& path, long documents)
     DbfWriter w(path, {{"Typ", FieldType::Character, 1},
                        {"CisloDokla", FieldType::Character, 20},
                        {"CDokladu", FieldType::Numeric, 10},
+                       {"A_Nazev", FieldType::Character, 50},
                        {"O_NazevOb", FieldType::Character, 50},
                        {"O_UliceOb", FieldType::Character, 50},
                        {"O_MestoOb", FieldType::Character, 40},
@@ -45,11 +56,11 @@ void WriteDocuments(const std::string& path, long documents)
         const bool sale = id % 3 != 0 || id == documents;
         char number[24];
         std::snprintf(number, sizeof number, "%s2026%06ld", sale ? "P" : "D", id);
-        w.Add({sale ? "P" : "D", number, id, "Stavebniny Šťastný a synové s.r.o.", "Průmyslová 1234/56",
-               "Žďár nad Sázavou", "59101", "25341111", "CZ25341111", "Jiří Dvořák",
-               Value::Date(2026, 1 + int(id % 12), 1 + int(id % 28)), "Věra Nováková", Value::Currency(0),
-               Value::Currency(0), Value::Currency(1000000), Value::Currency(50000), Value::Currency(12345600),
-               Value::Currency(2716000), Value::Currency(16111600)});
+        w.Add({sale ? "P" : "D", number, id, "Stavebniny Šťastný a synové s.r.o.",
+               "Stavebniny Šťastný a synové s.r.o.", "Průmyslová 1234/56", "Žďár nad Sázavou", "59101", "25341111",
+               "CZ25341111", "Jiří Dvořák", Value::Date(2026, 1 + int(id % 12), 1 + int(id % 28)), "Věra Nováková",
+               Value::Currency(0), Value::Currency(0), Value::Currency(1000000), Value::Currency(50000),
+               Value::Currency(12345600), Value::Currency(2716000), Value::Currency(16111600)});
     }
 }
 
@@ -75,87 +86,273 @@ void WriteItems(const std::string& path, long documents, long items)
         row[3] = "KAT-" + std::to_string(i % 10007);
         row[4] = Value::Currency((i % 1000 + 1) * 2500);
         row[5] = "ks";
-        row[6] = i % 3000 + 1;
+        row[6] = i % kCards + 1;
         row[7] = Value::Currency(1234500 + i % 333);
         row[8] = Value::Currency(i % 3 ? 220000 : 50000);
         w.Add(row);
     }
 }
 
-void WriteCards(const std::string& path, long cards)
+void WriteCards(const std::string& path)
 {
     using namespace dbf;
     DbfWriter w(path, {{"Cislo", FieldType::Numeric, 10}, {"Pozn", FieldType::Character, 60}});
-    for (long i = 1; i <= cards; ++i)
+    for (long i = 1; i <= kCards; ++i)
         w.Add({i, "Skladovat v suchu, balení po " + std::to_string(i % 50 + 1) + " kusech"});
+}
+
+// The calls a print makes into the component, by table, counted at its interface.
+struct Calls {
+    long all = 0;
+    long seeks = 0;
+    long moves = 0;
+    long fields = 0;
+};
+
+enum TableKind { kDocumentTable, kItemTable, kCardTable, kTableKinds };
+Calls g_calls[kTableKinds];
+
+class CountingTable : public ForwardingTable {
+public:
+    using ForwardingTable::ForwardingTable;
+
+    void OnCall(int slot) override
+    {
+        Calls& calls = g_calls[kind_];
+        ++calls.all;
+        calls.seeks += slot == 27;
+        calls.moves += slot >= 14 && slot <= 18;
+        calls.fields += slot == 24;
+    }
+
+    HRESULT STDMETHODCALLTYPE OpenTable(VARIANT path, long* status) override
+    {
+        const std::wstring text(path.bstrVal, SysStringLen(path.bstrVal));
+        auto endsWith = [&](const wchar_t* name) { return text.size() >= 8 && text.compare(text.size() - 8, 8, name) == 0; };
+        kind_ = endsWith(L"SkSezPol") ? kItemTable : endsWith(L"SkSezZas") ? kCardTable : kDocumentTable;
+        OnCall(9);
+        return Inner()->OpenTable(path, status);
+    }
+
+private:
+    TableKind kind_ = kDocumentTable;
+};
+
+// The picker, filled again a few times once it is open, and closed without being shown.
+class TimedPicker : public CDocPickerDlg {
+public:
+    using CDocPickerDlg::CDocPickerDlg;
+    std::vector<double> fills;
+    int rows = 0;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        const BOOL result = CDocPickerDlg::OnInitDialog();
+        for (int run = 0; run < kRuns; ++run) {
+            const double t = Now();
+            Fill();
+            fills.push_back(Now() - t);
+        }
+        rows = ListView_GetItemCount(::GetDlgItem(GetSafeHwnd(), 1000));
+        EndDialog(IDCANCEL);
+        return result;
+    }
+};
+
+double FilesMb(const std::vector<std::string>& paths)
+{
+    double total = 0;
+    for (const std::string& path : paths)
+        total += FileMb(path);
+    return total;
+}
+
+// In a process of its own, so that the peak memory is the print's and not the writing's.
+int Measure(const std::string& agendaDir, const std::string& yearDir)
+{
+    const std::string items = yearDir + "SkSezPol.dbf";
+    const std::string port = yearDir + "port.prn";
+    const std::vector<std::string> mapped = {items, yearDir + "SkSezDok.dbf", agendaDir + "SkSezZas.dbf",
+                                             yearDir + "SkSezPol.CDokladu.idx", yearDir + "SkSezDok.CDokladu.idx",
+                                             agendaDir + "SkSezZas.Cislo.idx"};
+    AgendaConfig config;
+    config.Nazev = "Železářství Čermák s.r.o.";
+    config.AgendaDir = agendaDir;
+    config.YearDir = yearDir;
+    config.Port = port;
+    SetMessageBoxHandler([](const std::string&, UINT flags) { return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK; });
+    SetHostTableWrapper([](ComPtr<IMon2kDbeTable> table) { return Wrap<CountingTable>(std::move(table)); });
+    bool ok = true;
+
+    std::printf("  plain read of the item file      ");
+    for (int run = 0; run < kRuns; ++run)
+        std::printf(" %7.1f", PlainRead(items).seconds * 1000);
+    std::printf(" ms\n");
+    // To the file port each print pays for the file system's flushes as well; the port NUL
+    // shows the rest alone.
+    for (const std::string& to : {port, std::string("NUL")}) {
+        config.Port = to;
+        std::printf("  print the newest document, %-6s", to == port ? "file" : "NUL");
+        for (int run = 0; run < kRuns; ++run) {
+            DeleteFileA(port.c_str());
+            for (Calls& calls : g_calls)
+                calls = Calls{};
+            const double t = Now();
+            const PrintOutcome outcome = PrintRequest(config, LastTaxDocument);
+            std::printf(" %7.1f%s", (Now() - t) * 1000, outcome == PrintOutcome::Printed ? "" : " (NOT PRINTED)");
+            ok = ok && outcome == PrintOutcome::Printed;
+        }
+        std::printf(" ms\n");
+    }
+    config.Port = port;
+    const char* names[] = {"documents", "items", "stock cards"};
+    std::printf("  component calls of one print:   ");
+    for (int kind = 0; kind < kTableKinds; ++kind)
+        std::printf(" %s %ld (%ld seek, %ld move, %ld field)%s", names[kind], g_calls[kind].all, g_calls[kind].seeks,
+                    g_calls[kind].moves, g_calls[kind].fields, kind + 1 < kTableKinds ? ";" : "\n");
+
+    DocPickerTaxDocuments = 1;
+    TimedPicker picker(yearDir + "\\SkSezDok");
+    picker.DoModal();
+    std::printf("  picker fill, 50 newest records  ");
+    for (double fill : picker.fills)
+        std::printf(" %7.1f", fill * 1000);
+    std::printf(" ms  (%d rows listed)\n", picker.rows);
+    PrintRequest(config, LastTaxDocument);
+    std::printf("  a page of %.1f KB on the port\n", FileMb(port) * 1024);
+    DeleteFileA(port.c_str());
+    std::printf("  tables and index files %.1f MB\n", FilesMb(mapped));
+    PrintMemory("  memory of this process:");
+    return ok ? 0 : 1;
+}
+
+// Runs this program again to measure the agenda; the folders end in a backslash.
+bool RunMeasure(const std::string& agendaDir, const std::string& yearDir)
+{
+    // A backslash before a closing quote would escape it: the folders go without theirs.
+    const std::string arguments = "--measure \"" + agendaDir.substr(0, agendaDir.size() - 1) + "\" \"" +
+                                  yearDir.substr(0, yearDir.size() - 1) + "\"";
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string line = "\"" + std::string(self) + "\" " + arguments;
+    std::fflush(stdout);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code == 0;
+}
+
+void RemoveFiles(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA((folder + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// A year of the given size with its index files, measured, then removed.
+bool BenchYear(const std::string& root, long items)
+{
+    const std::string agendaDir = root + "\\Firma\\";
+    const std::string yearDir = agendaDir + "Rok2026\\";
+    CreateDirectoryA(agendaDir.c_str(), nullptr);
+    CreateDirectoryA(yearDir.c_str(), nullptr);
+    const long documents = std::max(1L, items / kRowsPerDocument);
+    const double t = Now();
+    WriteDocuments(yearDir + "SkSezDok.dbf", documents);
+    WriteItems(yearDir + "SkSezPol.dbf", documents, items);
+    WriteCards(agendaDir + "SkSezZas.dbf");
+    dbf::WriteIndex(yearDir + "SkSezDok.dbf", "CDokladu");
+    dbf::WriteIndex(yearDir + "SkSezPol.dbf", "CDokladu");
+    dbf::WriteIndex(agendaDir + "SkSezZas.dbf", "Cislo");
+    std::printf("year of %ld item rows (%.1f MB), %ld documents, %ld stock cards, written in %.1f s\n", items,
+                FileMb(yearDir + "SkSezPol.dbf"), documents, kCards, Now() - t);
+    const bool ok = RunMeasure(agendaDir, yearDir);
+    RemoveFiles(yearDir);
+    RemoveFiles(agendaDir);
+    RemoveDirectoryA(yearDir.c_str());
+    RemoveDirectoryA(agendaDir.c_str());
+    return ok;
+}
+
+// The installation the demo lays out, with samplehost.exe's defaults.
+bool BenchSample(const std::string& root)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string folder(self);
+    folder.erase(folder.find_last_of('\\') + 1);
+    const std::string sampleRoot = root + "\\sample";
+    CreateDirectoryA(sampleRoot.c_str(), nullptr);
+    std::string line = "\"" + folder + "samplehost.exe\" --root \"" + sampleRoot + "\" --data-root C:\\Data";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;  // its summary is not wanted here
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::printf("samplehost.exe did not start\n");
+        return false;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    const std::string agendaDir = sampleRoot + "\\Data\\Obchod\\";
+    const std::string yearDir = agendaDir + "2003\\";
+    std::printf("sample installation (samplehost.exe defaults: %.0f KB of item rows): F10 to form feed\n",
+                FileMb(yearDir + "SkSezPol.dbf") * 1024);
+    const bool ok = RunMeasure(agendaDir, yearDir);
+    RemoveFiles(yearDir);
+    RemoveFiles(agendaDir);
+    for (const char* inner : {"\\Data\\Obchod\\2003", "\\Data\\Obchod", "\\Data", ""})
+        RemoveDirectoryA((sampleRoot + inner).c_str());
+    return ok;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const long documents = argc > 1 ? std::atol(argv[1]) : 10000;
-    const long items = argc > 2 ? std::atol(argv[2]) : 500000;
-    if (documents < 1 || items < 1) {
-        std::printf("usage: document_print_bench [documents] [items]\n");
-        return 2;
-    }
     if (FAILED(CoInitialize(nullptr)))
         return 1;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (argc == 4 && std::string(argv[1]) == "--measure")
+        return Measure(std::string(argv[2]) + "\\", std::string(argv[3]) + "\\");
+
+    std::vector<long> sizes;
+    for (int i = 1; i < argc; ++i) {
+        const long items = std::atol(argv[i]);
+        if (items < 1) {
+            std::printf("usage: document_print_bench [item rows...]\n");
+            return 2;
+        }
+        sizes.push_back(items);
+    }
+    if (sizes.empty())
+        sizes = {10000, 100000, 1000000, 2000000};
 
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string root = std::string(temp) + "qlt-print-bench";
-    const std::string agendaDir = root + "\\Firma\\";
-    const std::string yearDir = agendaDir + "Rok2026\\";
     CreateDirectoryA(root.c_str(), nullptr);
-    CreateDirectoryA(agendaDir.c_str(), nullptr);
-    CreateDirectoryA(yearDir.c_str(), nullptr);
-    const std::string itemFile = yearDir + "SkSezPol.dbf";
-    const std::string port = root + "\\port.prn";
-
-    double t = Now();
-    WriteDocuments(yearDir + "SkSezDok.dbf", documents);
-    WriteItems(itemFile, documents, items);
-    WriteCards(agendaDir + "SkSezZas.dbf", 3000);
-    std::printf("written %ld documents, %ld item rows (%.1f MB), 3000 stock cards in %.2f s\n", documents, items,
-                FileMb(itemFile), Now() - t);
-    PrintMemory("before printing:");
-
-    AgendaConfig config;
-    config.Nazev = "Železářství Čermák s.r.o.";
-    config.AgendaDir = agendaDir;
-    config.YearDir = yearDir;
-    config.Port = port;
-    int boxes = 0;
-    SetMessageBoxHandler([&](const std::string&, UINT flags) {
-        ++boxes;
-        return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
-    });
-
-    double plain = PlainRead(itemFile).seconds;  // warms the cache the same way for both
-    std::printf("plain sequential read of the item file, cold   %8.3f s\n", plain);
-    for (int run = 1; run <= 3; ++run) {
-        DeleteFileA(port.c_str());
-        t = Now();
-        const PrintOutcome outcome = PrintRequest(config, LastTaxDocument);
-        const double print = Now() - t;
-        plain = PlainRead(itemFile).seconds;
-        std::printf("print the newest document, run %d              %8.3f s  (%s, %.1f KB on the port)\n", run,
-                    print, outcome == PrintOutcome::Printed ? "printed" : "NOT PRINTED", FileMb(port) * 1024);
-        std::printf("plain sequential read of the item file          %8.3f s  (print / read %.1f)\n", plain,
-                    print / plain);
-    }
-    std::printf("message boxes: %d (one question a run)\n", boxes);
-    PrintMemory("after printing:");
-
-    DeleteFileA(port.c_str());
-    DeleteFileA(itemFile.c_str());
-    DeleteFileA((yearDir + "SkSezDok.dbf").c_str());
-    DeleteFileA((agendaDir + "SkSezZas.dbf").c_str());
-    RemoveDirectoryA(yearDir.c_str());
-    RemoveDirectoryA(agendaDir.c_str());
+    std::printf("times in ms, %d runs each; calls counted at the component's interface\n", kRuns);
+    bool ok = BenchSample(root);
+    for (long items : sizes)
+        ok = BenchYear(root, items) && ok;
     RemoveDirectoryA(root.c_str());
     CoUninitialize();
-    return 0;
+    return ok ? 0 : 1;
 }

@@ -16,6 +16,7 @@
 
 #include "DbfWriter.h"
 #include "SampleData.h"
+#include "TableIndex.h"
 
 using namespace samplehost;
 
@@ -489,6 +490,10 @@ void WriteHost(const Options& options)
     Summary summary;
     WriteStockCards(options, agendaFolder, summary);
     DocumentWriter(options, yearFolder, summary).Run();
+    // The host keeps an index file beside each table it searches.
+    dbf::WriteIndex(agendaFolder + "\\SkSezZas.dbf", "Cislo");
+    dbf::WriteIndex(yearFolder + "\\SkSezDok.dbf", "CDokladu");
+    dbf::WriteIndex(yearFolder + "\\SkSezPol.dbf", "CDokladu");
 
     // Paths as the INI files name them; the files themselves lie under the root.
     std::printf("root:         %s stands for %s\n", options.root.c_str(), options.drive.c_str());

@@ -10,6 +10,12 @@
 namespace {
 
 constexpr UINT kHookKeyMessage = 0x8001;  // WM_HOOKKEY
+// Modifiers down when the key was seen, in bits a keyboard message leaves reserved; the
+// last bit says the other three are meaningful. The receiver reads them as it is.
+constexpr DWORD kCtrlHeld = 1u << 25;
+constexpr DWORD kShiftHeld = 1u << 26;
+constexpr DWORD kAltHeld = 1u << 27;
+constexpr DWORD kModifiersNoted = 1u << 28;
 constexpr DWORD kThreadEndMillis = 5000;
 
 HINSTANCE g_instance;
@@ -22,11 +28,25 @@ DWORD g_threadId;
 // about the transition. Touched by the hook thread alone.
 bool g_down[256];
 
+// Which modifiers are down. Called from the hook, it sees every keystroke before this one:
+// the system updates its state once a keystroke has passed the low-level hooks.
+DWORD ModifiersHeld()
+{
+    DWORD flags = kModifiersNoted;
+    if (GetAsyncKeyState(VK_CONTROL) < 0)
+        flags |= kCtrlHeld;
+    if (GetAsyncKeyState(VK_SHIFT) < 0)
+        flags |= kShiftHeld;
+    if (GetAsyncKeyState(VK_MENU) < 0)
+        flags |= kAltHeld;
+    return flags;
+}
+
 // Builds the lParam of a WM_KEYDOWN/WM_KEYUP: repeat count, scan code, extended flag,
-// context code, previous state and transition state.
+// context code, previous state and transition state, and the modifiers held.
 LPARAM KeystrokeFlags(const KBDLLHOOKSTRUCT& key, bool wasDown)
 {
-    DWORD flags = 1;
+    DWORD flags = 1 | ModifiersHeld();
     flags |= (key.scanCode & 0xFF) << 16;
     if (key.flags & LLKHF_EXTENDED)
         flags |= 1u << 24;

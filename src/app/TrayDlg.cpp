@@ -140,14 +140,25 @@ bool CTrayDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     }
 }
 
+namespace {
+
+// Whether Alt, Ctrl or Shift was down with the key. The keystrokes go to the application
+// with the focus, never to this thread, so its own key state (GetKeyState) knows nothing of
+// them; a hook library that does not note the modifiers leaves the system's present state.
+bool ModifierHeld(DWORD flags)
+{
+    if (flags & kHookModifiersNoted)
+        return (flags & (kHookAltHeld | kHookCtrlHeld | kHookShiftHeld)) != 0;
+    return GetAsyncKeyState(VK_MENU) < 0 || GetAsyncKeyState(VK_CONTROL) < 0 || GetAsyncKeyState(VK_SHIFT) < 0;
+}
+
+}  // namespace
+
 void CTrayDlg::OnHookKey(WPARAM vk, LPARAM flags)
 {
     if (!(static_cast<DWORD>(flags) & 0x80000000u))
         return;  // only the release acts
-    // The keystrokes go to the application with the focus, never to this thread, so its own
-    // key state (GetKeyState) would not know of a held modifier: ask the system's.
-    if (GetAsyncKeyState(VK_MENU) < 0 || GetAsyncKeyState(VK_CONTROL) < 0 ||
-        GetAsyncKeyState(VK_SHIFT) < 0)
+    if (ModifierHeld(static_cast<DWORD>(flags)))
         return;
     switch (vk) {
     case VK_F9:

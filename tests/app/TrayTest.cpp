@@ -77,9 +77,9 @@ public:
     void PrintRequest(PrintMode mode) override { requests.push_back(mode); }
 };
 
-void HookKey(HWND dialog, WPARAM vk, bool release)
+void HookKey(HWND dialog, WPARAM vk, bool release, DWORD noted = 0)
 {
-    const DWORD flags = 1u | (release ? 0xC0000000u : 0u);
+    const DWORD flags = 1u | (release ? 0xC0000000u : 0u) | noted;
     SendMessageA(dialog, WM_HOOKKEY, vk, static_cast<LPARAM>(flags));
 }
 
@@ -164,8 +164,12 @@ TEST(TrayDlgTest, HotkeysActOnReleaseWithoutModifiersAndLeftClicksChoose)
                 HoldKey(modifier, false);
                 HoldKeyElsewhere(modifier, true);
                 HookKey(d, VK_F11, true);
+                // What the hook noted counts, whatever the state is when the report is read.
+                HookKey(d, VK_F11, true, kHookModifiersNoted);
                 HoldKeyElsewhere(modifier, false);
             }
+            for (DWORD noted : {kHookAltHeld, kHookCtrlHeld, kHookShiftHeld})
+                HookKey(d, VK_F10, true, kHookModifiersNoted | noted);
         })
         .Then([&](HWND d) {
             // The splash goes at the first tick of the one-second timer.
@@ -190,7 +194,8 @@ TEST(TrayDlgTest, HotkeysActOnReleaseWithoutModifiersAndLeftClicksChoose)
     EXPECT_FALSE(HasTrayIcon(window));
     EXPECT_FALSE(RemoveHook());
     EXPECT_EQ(dialog.requests, (std::vector<int>{LastTaxDocument, LastDeliveryNote, ChooseDocument,
-                                                 ChooseDocument}));
+                                                 ChooseDocument, LastDeliveryNote, LastDeliveryNote,
+                                                 LastDeliveryNote}));
     OleUninitialize();
 }
 

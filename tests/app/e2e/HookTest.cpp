@@ -13,6 +13,7 @@ extern "C" __declspec(dllimport) BOOL WINAPI RemoveHook();
 namespace {
 
 constexpr UINT kHookKey = 0x8001;
+constexpr DWORD kCtrl = 1u << 25, kShift = 1u << 26, kAlt = 1u << 27, kNoted = 1u << 28;
 
 struct Report {
     WPARAM vk;
@@ -97,9 +98,9 @@ TEST_F(HookTest, ReportsPressAndReleaseWithKeyboardMessageFlags)
 
     const DWORD scan = MapVirtualKeyA(VK_F10, MAPVK_VK_TO_VSC);
     EXPECT_EQ(g_reports[0].vk, static_cast<WPARAM>(VK_F10));
-    EXPECT_EQ(g_reports[0].flags, 1u | scan << 16);  // press: previous state up
+    EXPECT_EQ(g_reports[0].flags, 1u | scan << 16 | kNoted);  // press: previous state up
     EXPECT_EQ(g_reports[1].vk, static_cast<WPARAM>(VK_F10));
-    EXPECT_EQ(g_reports[1].flags, 1u | scan << 16 | 1u << 30 | 1u << 31);
+    EXPECT_EQ(g_reports[1].flags, 1u | scan << 16 | kNoted | 1u << 30 | 1u << 31);
     DestroyWindow(receiver);
 }
 
@@ -194,6 +195,30 @@ TEST_F(HookTest, KeepsReportingWhileTheWindowsThreadIsBlocked)
         EXPECT_EQ(g_reports[i].vk, static_cast<WPARAM>(VK_F10));
         EXPECT_EQ(g_reports[i].flags >> 31, i % 2) << i;
     }
+    DestroyWindow(receiver);
+}
+
+// The modifiers are noted as they were when the key went by, however late the window reads
+// the report: here all keys are typed before it reads any.
+TEST_F(HookTest, NotesTheModifiersHeldWithEachKey)
+{
+    HWND receiver = CreateReceiver();
+    ASSERT_TRUE(InstallHook(receiver));
+    const WORD modifiers[] = {VK_CONTROL, VK_SHIFT, VK_MENU, 0};
+    for (WORD modifier : modifiers) {
+        if (modifier)
+            Key(modifier, false);
+        Key(VK_F10, false);
+        Key(VK_F10, true);
+        if (modifier)
+            Key(modifier, true);
+    }
+    PumpUntil(14);
+    std::vector<DWORD> releases;
+    for (const Report& r : g_reports)
+        if (r.vk == VK_F10 && (r.flags >> 31))
+            releases.push_back(r.flags & (kCtrl | kShift | kAlt | kNoted));
+    EXPECT_EQ(releases, (std::vector<DWORD>{kNoted | kCtrl, kNoted | kShift, kNoted | kAlt, kNoted}));
     DestroyWindow(receiver);
 }
 

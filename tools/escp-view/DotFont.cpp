@@ -3,6 +3,8 @@
 // from their base letter and the accent, as the printer's own character generator does.
 #include "DotFont.h"
 
+#include <algorithm>
+
 namespace {
 
 struct Pattern {
@@ -202,7 +204,7 @@ constexpr int kCentreRow = 4;
 void SetDot(DotGlyph& glyph, int row, int column)
 {
     if (row >= DotGlyph::kTop && row < DotGlyph::kTop + DotGlyph::kRows && column >= 0 &&
-        column < DotGlyph::kColumns)
+        column < DotGlyph::kReach)
         glyph.rows[row - DotGlyph::kTop] |= static_cast<uint16_t>(1u << column);
 }
 
@@ -231,13 +233,15 @@ bool FromPattern(unsigned code, DotGlyph& glyph)
 void AddAccent(DotGlyph& glyph, Accent accent, bool hasBase)
 {
     if (accent == Apostrophe) {
-        // A small stroke right of the letter's top, as ď, ť, ľ and Ľ are written.
+        // A small stroke clear of the letter's top on its right, as ď, ť, ľ and Ľ are
+        // written; the one of ď leans into the gap before the next letter.
         int right = 0;
         for (int column = 0; column < DotGlyph::kColumns; ++column)
             if ((glyph.Row(0) | glyph.Row(1)) & (1u << column))
                 right = column;
-        SetDot(glyph, 0, right + 3);
-        SetDot(glyph, 1, right + 2);
+        const int top = std::min(right + 4, DotGlyph::kReach - 1);
+        SetDot(glyph, 0, top);
+        SetDot(glyph, 1, top - 1);
         return;
     }
     int top = 0;

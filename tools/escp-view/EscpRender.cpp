@@ -278,7 +278,7 @@ public:
             if (!bits)
                 continue;
             const double slant = (s.mode & kItalic) ? (6 - row) * 0.25 * column : 0;
-            for (int c = 0; c < DotGlyph::kColumns; ++c) {
+            for (int c = 0; c < DotGlyph::kReach; ++c) {
                 if (!(bits & (1u << c)))
                     continue;
                 for (const auto& pass : passes)

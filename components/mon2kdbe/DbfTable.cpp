@@ -171,6 +171,20 @@ bool IsNumericType(char type)
     return type == 'N' || type == 'F' || type == 'I' || type == 'Y' || type == 'B';
 }
 
+// Lets go of a mapped file, view first, and leaves the three empty.
+void ReleaseMapping(HANDLE& file, HANDLE& mapping, void*& view)
+{
+    if (view)
+        UnmapViewOfFile(view);
+    if (mapping)
+        CloseHandle(mapping);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+    mapping = nullptr;
+    view = nullptr;
+}
+
 }  // namespace
 
 OpenStatus DbfTable::Open(const std::wstring& path)
@@ -292,15 +306,7 @@ bool DbfTable::Parse()
 
 void DbfTable::Close()
 {
-    if (view_)
-        UnmapViewOfFile(view_);
-    if (mapping_)
-        CloseHandle(mapping_);
-    if (file_ != INVALID_HANDLE_VALUE)
-        CloseHandle(file_);
-    file_ = INVALID_HANDLE_VALUE;
-    mapping_ = nullptr;
-    view_ = nullptr;
+    ReleaseMapping(file_, mapping_, view_);
     data_ = nullptr;
     size_ = 0;
     fields_.clear();
@@ -685,15 +691,7 @@ bool DbfTable::MapIndexFile(int index)
 
 void DbfTable::UnmapIndexFile()
 {
-    if (indexView_)
-        UnmapViewOfFile(indexView_);
-    if (indexMapping_)
-        CloseHandle(indexMapping_);
-    if (indexFile_ != INVALID_HANDLE_VALUE)
-        CloseHandle(indexFile_);
-    indexView_ = nullptr;
-    indexMapping_ = nullptr;
-    indexFile_ = INVALID_HANDLE_VALUE;
+    ReleaseMapping(indexFile_, indexMapping_, indexView_);
     mapped_ = nullptr;
     mappedCount_ = 0;
 }

@@ -83,8 +83,7 @@ void HookKey(HWND dialog, WPARAM vk, bool release, DWORD noted = 0)
     SendMessageA(dialog, WM_HOOKKEY, vk, static_cast<LPARAM>(flags));
 }
 
-// Presses or releases a key for real and waits until this thread sees the new state.
-void HoldKey(WORD vk, bool down)
+void SendKey(WORD vk, bool down)
 {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
@@ -92,6 +91,12 @@ void HoldKey(WORD vk, bool down)
     in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
     in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
     SendInput(1, &in, sizeof in);
+}
+
+// Presses or releases a key for real and waits until this thread sees the new state.
+void HoldKey(WORD vk, bool down)
+{
+    SendKey(vk, down);
     for (int i = 0; i < 100 && (GetKeyState(vk) < 0) != down; ++i) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -107,12 +112,7 @@ void HoldKey(WORD vk, bool down)
 void HoldKeyElsewhere(WORD vk, bool down)
 {
     std::thread([vk, down] {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-        in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        SendInput(1, &in, sizeof in);
+        SendKey(vk, down);
         for (int i = 0; i < 100 && (GetAsyncKeyState(vk) < 0) != down; ++i)
             Sleep(20);
     }).join();

@@ -155,7 +155,7 @@ private:
             // Unknown, or cut short by the end of the stream.
             length = std::min<size_t>(left, 2);
             if (command == '(' && left >= 5 && Byte(pos_ + 2) == 't')
-                length = std::min(left, 5 + Byte(pos_ + 3) + 256u * Byte(pos_ + 4));
+                length = std::min<size_t>(left, 5 + Byte(pos_ + 3) + 256u * Byte(pos_ + 4));
             Unknown(pos_, length);
         }
         pos_ += length;

@@ -6,11 +6,11 @@
 
 #include "app/AboutDlg.h"
 #include "app/HookLibrary.h"
-#include "Mon2kDbe.h"
 #include "config/AgendaSettingsDlg.h"
 #include "framework/Gdi.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "host/HostTable.h"
 #include "print/DocPickerDlg.h"
 #include "res/resource.h"
 
@@ -226,17 +226,8 @@ void CTrayDlg::PrintRequest(PrintMode mode)
 
 void ProbeHostComponent()
 {
-    ComPtr<IUnknown> unknown;
-    HRESULT hr = CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, CLSCTX_INPROC_SERVER |
-                                  CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
-                                  IID_IUnknown, unknown.PutVoid());
-    ComPtr<IMon2kDbeTable> table;
-    if (SUCCEEDED(hr))
-        hr = OleRun(unknown.Get());
-    if (SUCCEEDED(hr))
-        hr = unknown->QueryInterface(IID_IMon2kDbeTable, table.PutVoid());
-    unknown.Reset();
-    if (FAILED(hr))
+    // A local handle, let go at once: only whether the component can be created counts.
+    if (CreateHostTable().Empty())
         RegisterHostComponent();
 }
 

@@ -211,7 +211,9 @@ void HostTable::SetIndex(const std::string& field)
 HostTable CreateHostTable()
 {
     ComPtr<IUnknown> unknown;
-    HRESULT hr = CoCreateInstance(CLSID_Mon2kDbeTable, nullptr, 7, IID_IUnknown, unknown.PutVoid());
+    HRESULT hr = CoCreateInstance(CLSID_Mon2kDbeTable, nullptr,
+                                  CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                                  IID_IUnknown, unknown.PutVoid());
     if (SUCCEEDED(hr))
         hr = OleRun(unknown.Get());
     ComPtr<IMon2kDbeTable> table;

@@ -213,7 +213,7 @@ void CTrayDlg::OnTrayNotify(LPARAM mouseMessage)
     PostMessageA(GetSafeHwnd(), WM_NULL, 0, 0);
 }
 
-void CTrayDlg::SetTrayIcon(bool add)
+bool CTrayDlg::SetTrayIcon(bool add)
 {
     NOTIFYICONDATAA data{};
     // The first version of the structure: 88 bytes.

@@ -49,11 +49,11 @@ cp "$fz/Quillet.ini" "$out/Quillet.ini.pristine"
 
 set_port() {  # writes the port line of Quillet.ini as raw bytes (code page 1250)
   python3 - "$fz/Quillet.ini" "$1" <<'EOF'
-import sys
-path, port = sys.argv[1], sys.argv[2].encode("latin-1")
-lines = open(path, "rb").read().split(b"\r\n" if b"\r\n" in open(path, "rb").read() else b"\n")
-sep = b"\r\n" if b"\r\n" in open(path, "rb").read() else b"\n"
-open(path, "wb").write(sep.join(b"Port=" + port if l.startswith(b"Port=") else l for l in lines))
+import os, sys
+path, port = sys.argv[1], os.fsencode(sys.argv[2])
+text = open(path, "rb").read()
+sep = b"\r\n" if b"\r\n" in text else b"\n"
+open(path, "wb").write(sep.join(b"Port=" + port if l.startswith(b"Port=") else l for l in text.split(sep)))
 EOF
 }
 
@@ -87,8 +87,7 @@ cases=(
   "cut-cards|missing-cards|m truncate SkSezZas 50"
   "huge-price|huge|m set SkSezPol Cena items-P 9223372036854775807"
   "huge-negative-price|huge|m set SkSezPol Cena items-P -9223372036854775808"
-  "huge-price-times-quantity|huge|m set SkSezPol Cena items-P 922337203685477"
-  "huge-quantity|huge|m set SkSezPol PocetMJ items-D 99999999.999"
+  "huge-quantity|huge|m set SkSezPol PocetMJ items-D 1e20"
   "huge-total|huge|m set SkSezDok Celkem newest-P 1e308"
   "huge-base|huge|m set SkSezDok Zaklad22 newest-P 1e300"
   "huge-base-sum|huge|m set SkSezDok Zaklad22 newest-P 9e14; m set SkSezDok DPH22 newest-P 9e14"
@@ -142,7 +141,11 @@ for entry in "${cases[@]}"; do
     if grep -q 'přístupu k datům' <<<"$text" && grep -Eq ':(IDispatch error|Unknown error)' <<<"$text"; then
       faults+=("no-reason:$what")
     fi
-    if [ "$kind" = huge ] && [ "${rc[$what]}" = 0 ]; then faults+=("overflow-printed:$what"); fi
+    # The document the case damaged: the newest of its kind, or both.
+    target=both; case "$action" in *-P*) target=tax ;; *-D*) target=delivery ;; esac
+    if [ "$kind" = huge ] && [ "${rc[$what]}" = 0 ] && [[ $target = both || $target = "$what" ]]; then
+      faults+=("overflow-printed:$what")
+    fi
   done
   rc[check]="$(run "$name-check" --check)"
   case "${rc[check]}" in 0|2) ;; *) faults+=("crash:check") ;; esac

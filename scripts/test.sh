@@ -8,8 +8,23 @@ build="${1:-$root/build}"
 
 bash "$root/scripts/setup.sh"
 
+# The tests run as 32-bit programs, as Quillet runs. A kernel without 32-bit support runs
+# 32-bit Wine only through qemu's emulator, far too slowly for the whole suite; there the
+# tests are built for x86-64 and run by wine64, and the entries that only a 32-bit process
+# can show (the end-to-end runs through the 32-bit registry view, the setup program, the
+# shipped files' headers, the 32-bit address space) are left out, loudly.
+arch=i686
+exclude=""
+if [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  arch=x86_64
+  exclude='^(quillet_e2e|installer_tests)$'
+  export GTEST_FILTER='-Executables.AreX86AndTheProgramsLargeAddressAware:HostTableTest.TablesTooLargeForTheAddressSpaceFailClearly'
+  echo "NOTE: this kernel does not run 32-bit programs itself: the tests are built for x86-64;"
+  echo "      left out: quillet_e2e, installer_tests and the two 32-bit-only checks ($GTEST_FILTER)"
+fi
+
 cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$arch.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
 cmake --build "$build"
 
@@ -21,5 +36,5 @@ trap cleanup EXIT
 
 "$root/scripts/wine-prefix.sh" "$build"
 status=0
-(cd "$build" && ctest --output-on-failure --timeout 600) || status=$?
+(cd "$build" && ctest --output-on-failure --timeout 600 ${exclude:+-E "$exclude"}) || status=$?
 exit $status

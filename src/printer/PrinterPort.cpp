@@ -75,6 +75,17 @@ bool IsNulDevice(const std::string& name)
     return SameName(stem, "NUL");
 }
 
+// The name as Windows is given it: converted from code page 1250 in any ANSI code page.
+std::wstring WideName(const std::string& name)
+{
+    if (name.empty())
+        return {};
+    const int length = MultiByteToWideChar(1250, 0, name.data(), int(name.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(1250, 0, name.data(), int(name.size()), &wide[0], length);
+    return wide;
+}
+
 // The file and volume numbers identify a file whatever its name is spelt like (a short
 // name, a relative path, another case).
 bool SameFile(const std::wstring& a, const std::string& b)
@@ -91,12 +102,14 @@ bool SameFile(const std::wstring& a, const std::string& b)
            first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }
 
-// Windows drops dots and blanks at the end of a file name.
-bool IsSettingsFile(const std::string& name, const std::wstring& wide, const std::string& settingsFile)
+// Windows drops dots and blanks at the end of a file name. Only a path is compared with
+// the settings file itself: a device is not opened just to ask.
+bool IsSettingsFile(const std::string& name, PortWay way, const std::string& settingsFile)
 {
     std::string last = LastPart(name);
     last.erase(last.find_last_not_of(". ") + 1);
-    return SameName(last, "Quillet.ini") || (!settingsFile.empty() && SameFile(wide, settingsFile));
+    return SameName(last, "Quillet.ini") ||
+           (way == PortWay::Path && !settingsFile.empty() && SameFile(WideName(name), settingsFile));
 }
 
 // The longest name a port may have: what Windows opens without the long-path prefix.
@@ -121,16 +134,6 @@ int UnconvertibleByte(const std::string& name)
     return -1;
 }
 
-std::wstring WideName(const std::string& name)
-{
-    if (name.empty())
-        return {};
-    const int length = MultiByteToWideChar(1250, 0, name.data(), int(name.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(1250, 0, name.data(), int(name.size()), &wide[0], length);
-    return wide;
-}
-
 // Why the name is not opened although it could be: it would print nowhere, or somewhere
 // else than it says. Empty when it may be opened.
 std::string Refusal(const std::string& name, PortWay way, const std::string& settingsFile)
@@ -148,7 +151,7 @@ std::string Refusal(const std::string& name, PortWay way, const std::string& set
     if (IsNulDevice(name))
         return "NUL není tiskárna: co se na něj pošle, Windows zahodí. Zadejte tiskárnu Windows, port (LPT1:) nebo "
                "soubor.";
-    if (IsSettingsFile(name, WideName(name), settingsFile))
+    if (IsSettingsFile(name, way, settingsFile))
         return "Quillet.ini je soubor s nastavením Quillet, ne tiskárna: tisk by ho poškodil.";
     return {};
 }
@@ -312,8 +315,7 @@ public:
         // pOutputFile must stay null: a file named there would take the job instead of
         // the queue's port.
         DOC_INFO_1A doc = {const_cast<char*>(jobName_.c_str()), nullptr, kRaw};
-        jobId_ = StartDocPrinterA(printer_.get(), 1, reinterpret_cast<BYTE*>(&doc));
-        if (jobId_ == 0)
+        if (StartDocPrinterA(printer_.get(), 1, reinterpret_cast<BYTE*>(&doc)) == 0)
             return Fail(ErrorReason(GetLastError()));
         started_ = true;
         if (!StartPagePrinter(printer_.get()))
@@ -328,8 +330,6 @@ public:
             return;
         started_ = false;
         AbortPrinter(printer_.get());
-        // A spooler that kept the job (AbortPrinter not implemented) is told to delete it.
-        SetJobA(printer_.get(), jobId_, 0, nullptr, JOB_CONTROL_DELETE);
     }
 
     bool Write(const void* bytes, size_t count) override
@@ -383,7 +383,6 @@ private:
 
     PrinterHandle printer_;
     std::string name_, jobName_, portName_;
-    DWORD jobId_ = 0;
     bool started_ = false;
 };
 

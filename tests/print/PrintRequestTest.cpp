@@ -8,6 +8,7 @@
 #include "print/PrintRequest.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/TempFile.h"
+#include "support/TestQueue.h"
 
 namespace {
 
@@ -211,9 +212,10 @@ TEST_F(PrintRequestTest, ComponentThatCannotBeCreatedIsReported)
 }
 
 // A document is sent only once it is laid out whole: a data error anywhere in it, its last
-// item included, leaves the port as it was.
+// item included, leaves the port as it was, a file or a printer queue.
 TEST_F(PrintRequestTest, DataErrorAnywhereInTheDocumentSendsNothing)
 {
+    TestQueue queue("Pokladna 1", port.Path());
     ItemRecord first, last;
     first.docId = last.docId = 3;
     first.nazev = "Hřebík";
@@ -222,9 +224,11 @@ TEST_F(PrintRequestTest, DataErrorAnywhereInTheDocumentSendsNothing)
     const struct {
         std::vector<ItemRecord> items;
         bool withCardField;  // false: the first note's card number cannot be read
-    } cases[] = {{{first, last}, true}, {{first}, false}};
+        std::string port;
+    } cases[] = {{{first, last}, true, port.Path()}, {{first}, false, port.Path()}, {{first, last}, true, queue.Name()}};
     for (const auto& c : cases) {
         agenda.WriteItems(c.items, c.withCardField);
+        config.Port = c.port;
         boxes.Clear();
         boxes.Answer(IDYES);
         EXPECT_EQ(PrintOutcome::Failed, PrintRequest(config, LastTaxDocument));

@@ -60,6 +60,7 @@ bool CPrinterEpson::LPTOpen(const char* port)
         return false;
     }
     TracePort("Tisk: " + port_->Description());
+    traced_ = true;
     sent_ = 0;
     return true;
 }
@@ -80,6 +81,7 @@ bool CPrinterEpson::Open(std::unique_ptr<PrinterPort> port)
     port_ = std::move(port);
     portName_ = port_->Description();
     failure_.clear();
+    traced_ = false;
     sent_ = 0;
     Initialise();
     return true;
@@ -121,7 +123,8 @@ bool CPrinterEpson::Close()
         return false;
     }
     port_.reset();
-    TracePort("Odesláno " + std::to_string(sent_) + " bajtů, úloha ukončena.");
+    if (traced_)
+        TracePort("Odesláno " + std::to_string(sent_) + " bajtů, úloha ukončena.");
     return true;
 }
 

@@ -78,5 +78,6 @@ private:
     std::unique_ptr<PrinterPort> port_;
     std::string portName_;
     std::string failure_;
+    bool traced_ = false;  // a port opened by name is traced; a destination in memory is not
     unsigned long sent_ = 0;
 };

@@ -132,7 +132,7 @@ TEST_F(PrintRequestTest, ChosenDocumentIsFoundByItsIdAndPrintedWithoutAsking)
     const Case cases[] = {
         {true, 2, PrintOutcome::Printed, DeliveryTitle("D0002")},
         {true, 1, PrintOutcome::Printed, TaxTitle("P0001")},
-        {true, 99, PrintOutcome::NothingPrinted, ""},  // not found
+        {true, 99, PrintOutcome::NothingPrinted, ""},  // not found: deleted since it was listed
         {true, 5, PrintOutcome::NothingPrinted, ""},   // neither kind
         {false, 3, PrintOutcome::NothingPrinted, ""},  // the picker cancelled
     };
@@ -145,14 +145,54 @@ TEST_F(PrintRequestTest, ChosenDocumentIsFoundByItsIdAndPrintedWithoutAsking)
             return c.ok;
         });
         EXPECT_EQ(c.outcome, outcome) << c.id;
-        EXPECT_EQ(agenda.YearDir() + "\\SkSezDok", path);
+        EXPECT_EQ(agenda.YearDir() + "SkSezDok", path);
         if (c.title.empty())
             EXPECT_EQ("", Port()) << c.id;
         else
             ExpectPage(c.title);
         EXPECT_EQ(0, PrintBusy);
     }
-    EXPECT_TRUE(boxes.Shown().empty());
+    // The preview of that document finds it gone just the same.
+    DocumentJob job;
+    job.bytes = "old";
+    EXPECT_EQ(PrintOutcome::NothingPrinted, PreviewDocument(config, 99, job));
+    EXPECT_EQ("", job.bytes);
+    ASSERT_EQ(2u, boxes.Shown().size());
+    for (const auto& box : boxes.Shown()) {
+        EXPECT_EQ("Vybraný doklad už v MoneyS3 není, mezitím byl smazán.", box.text);
+        EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), box.flags);
+    }
+}
+
+// A data error says what is wrong with the data, and an amount that no print could show
+// right is one: no page of it is finished.
+TEST_F(PrintRequestTest, DataErrorNamesItsReason)
+{
+    const struct {
+        dbf::Value price, quantity, rate, total;
+        bool withItems;
+        std::string reason;
+    } cases[] = {
+        {"1", "1", "12x5", "1", true, "Invalid number in field DPH"},
+        {"900000000000", "100000", "21", "1", true, "Částka mimo rozsah: PocetMJ × Cena"},
+        {"1", "1", "21", "1e308", true, "Částka mimo rozsah: pole Celkem"},
+        {"1", "1", "21", "1", false, "Tabulku " + agenda.YearDir() + "SkSezPol nelze otevřít (stav 1)"},
+    };
+    for (const auto& c : cases) {
+        DocRecord doc = Doc(3, "P", "P0003");
+        doc.celkem = c.total;
+        agenda.WriteDocuments({doc});
+        agenda.WriteItems({Item("S", 3, "Hřebík", "", c.quantity, "ks", 0, c.price, c.rate)});
+        if (!c.withItems)
+            DeleteFileA((agenda.YearDir() + "SkSezPol.dbf").c_str());
+        boxes.Clear();
+        boxes.Answer(IDYES);
+        DeleteFileA(port.Path().c_str());
+        EXPECT_EQ(PrintOutcome::Failed, PrintRequest(config, LastTaxDocument)) << c.reason;
+        ASSERT_EQ(2u, boxes.Shown().size()) << c.reason;
+        EXPECT_EQ("Nastala chyba při přístupu k datům\n\n:" + c.reason, boxes.Shown()[1].text);
+        EXPECT_EQ("", Port()) << c.reason;  // nothing sent at all
+    }
 }
 
 // Message boxes and the picker run message loops in which hotkeys arrive: a request made
@@ -221,25 +261,16 @@ TEST_F(PrintRequestTest, DataErrorAnywhereInTheDocumentSendsNothing)
     first.nazev = "Hřebík";
     last.nazev = "Vrut";
     last.dph = dbf::Value("x2");  // not a number
-    const struct {
-        std::vector<ItemRecord> items;
-        bool withCardField;  // false: the first note's card number cannot be read
-        std::string port;
-    } cases[] = {{{first, last}, true, port.Path()}, {{first}, false, port.Path()}, {{first, last}, true, queue.Name()}};
-    for (const auto& c : cases) {
-        agenda.WriteItems(c.items, c.withCardField);
-        config.Port = c.port;
+    agenda.WriteItems({first, last});
+    for (const std::string& to : {port.Path(), queue.Name()}) {
+        config.Port = to;
         boxes.Clear();
         boxes.Answer(IDYES);
         EXPECT_EQ(PrintOutcome::Failed, PrintRequest(config, LastTaxDocument));
 
         ASSERT_EQ(2u, boxes.Shown().size());
-        const std::string& text = boxes.Shown()[1].text;
-        const std::string prefix = "Nastala chyba při přístupu k datům\n\n:";
-        EXPECT_EQ(prefix, text.substr(0, prefix.size()));
-        EXPECT_GT(text.size(), prefix.size());
-        EXPECT_EQ(UINT(MB_OK), boxes.Shown()[1].flags);
-        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(port.Path().c_str())) << text;
+        EXPECT_EQ("Nastala chyba při přístupu k datům\n\n:Invalid number in field DPH", boxes.Shown()[1].text);
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(port.Path().c_str())) << to;
         EXPECT_EQ(0, PrintBusy);
     }
 }

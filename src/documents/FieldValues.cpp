@@ -1,6 +1,8 @@
 // Taking host field values: the component hands every field over as an OLE variant.
 #include "documents/FieldValues.h"
 
+#include "framework/WideText.h"
+
 std::string TextFromBstr(BSTR text, UINT codePage)
 {
     int length = text ? static_cast<int>(SysStringLen(text)) : 0;
@@ -29,6 +31,15 @@ std::string FieldString(HostTable& table, const char* name, UINT codePage)
     if (value.Get().vt != VT_BSTR)
         return {};
     return TextFromBstr(value.Get().bstrVal, codePage);
+}
+
+std::wstring FieldShownText(HostTable& table, const char* name)
+{
+    OleVariant value = table.FieldValue(name);
+    const VARIANT& v = value.Get();
+    if (v.vt == VT_BSTR)
+        return v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : std::wstring();
+    return ToWide(VariantToText(v));
 }
 
 long FieldInteger(HostTable& table, const char* name)

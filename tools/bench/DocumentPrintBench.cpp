@@ -181,7 +181,7 @@ int Measure(const std::string& agendaDir, const std::string& yearDir)
     config.AgendaDir = agendaDir;
     config.YearDir = yearDir;
     config.Port = port;
-    SetMessageBoxHandler([](const std::string&, UINT flags) { return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK; });
+    SetMessageBoxHandler([](const std::wstring&, UINT flags) { return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK; });
     SetHostTableWrapper([](ComPtr<IMon2kDbeTable> table) { return Wrap<CountingTable>(std::move(table)); });
     bool ok = true;
 

@@ -5,7 +5,7 @@
 MessageBoxRecorder::MessageBoxRecorder()
 {
     previous_ = SetMessageBoxHandler([this](const std::wstring& text, UINT flags) {
-        shown_.push_back({ToCp1250Shown(text), flags, text});
+        shown_.push_back({ToCp1250Shown(text), flags});
         if (answers_.empty())
             return IDOK;
         int answer = answers_.front();

@@ -11,7 +11,6 @@
 struct ShownMessage {
     std::string text;  // code page 1250
     UINT flags;
-    std::wstring wide;  // as the screen would show it
 };
 
 class MessageBoxRecorder {

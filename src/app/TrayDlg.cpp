@@ -58,7 +58,7 @@ BOOL CTrayDlg::OnInitDialog()
     SendMessageA(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     // The window has no caption to show it; the title names the taskbar button while the
     // splash is up, and lets the setup program find the running instance.
-    SetWindowTextA(GetSafeHwnd(), "Quillet");
+    SetWindowTextW(GetSafeHwnd(), L"Quillet");
 
     ProbeHostComponent();
     config_.Load();
@@ -203,7 +203,7 @@ void CTrayDlg::OnTrayNotify(LPARAM mouseMessage)
 
     POINT cursor;
     GetCursorPos(&cursor);
-    UniqueMenu menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
+    UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
     if (!menu)
         return;
     // The foreground window and the WM_NULL afterwards make the menu close when the user
@@ -215,16 +215,16 @@ void CTrayDlg::OnTrayNotify(LPARAM mouseMessage)
 
 bool CTrayDlg::SetTrayIcon(bool add)
 {
-    NOTIFYICONDATAA data{};
-    // The first version of the structure: 88 bytes.
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    NOTIFYICONDATAW data{};
+    // The first version of the structure.
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
     data.hWnd = GetSafeHwnd();
     data.uID = 0;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYNOTIFY;
     data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
-    lstrcpynA(data.szTip, "Quillet", sizeof data.szTip);
-    const bool done = Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
+    lstrcpynW(data.szTip, L"Quillet", ARRAYSIZE(data.szTip));
+    const bool done = Shell_NotifyIconW(add ? NIM_ADD : NIM_DELETE, &data);
     if (add && done && trayRetries_ > 0) {
         trayRetries_ = 0;
         KillTimer(GetSafeHwnd(), kTrayRetryTimer);

@@ -9,6 +9,7 @@
 
 #include "config/FirmaKeys.h"
 #include "framework/MessageBox.h"
+#include "framework/WideText.h"
 #include "res/resource.h"
 
 namespace {
@@ -55,9 +56,9 @@ std::string NormaliseDirectory(std::string dir)
 // The message lives in the string table, linked into every program that loads the agenda.
 std::string NoHostText()
 {
-    char text[kValueBufferSize] = {};
-    LoadStringA(GetModuleHandleA(nullptr), IDS_NO_HOST, text, sizeof text);
-    return text;
+    wchar_t text[kValueBufferSize] = {};
+    LoadStringW(GetModuleHandleW(nullptr), IDS_NO_HOST, text, kValueBufferSize);
+    return ToCp1250Shown(text);
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ BOOL CAgendaSettingsDlg::OnInitDialog()
 
 void CAgendaSettingsDlg::OnOK()
 {
-    UpdateData(true);  // any text is accepted, empty text too
+    if (!UpdateData(true))  // any text 1250 can hold is accepted, empty text too
+        return;
     const std::string path = QuilletIniPath();
     if (!WriteFirma(path, *this)) {
         ShowMessageBox("Nastavení se nepodařilo uložit do souboru\n\n" + path, MB_OK | MB_ICONEXCLAMATION);

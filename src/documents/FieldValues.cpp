@@ -2,6 +2,7 @@
 #include "documents/FieldValues.h"
 
 #include "documents/AmountArithmetic.h"
+#include "framework/WideText.h"
 
 std::string TextFromBstr(BSTR text, UINT codePage)
 {
@@ -31,6 +32,15 @@ std::string FieldString(HostTable& table, const char* name, UINT codePage)
     if (value.Get().vt != VT_BSTR)
         return {};
     return TextFromBstr(value.Get().bstrVal, codePage);
+}
+
+std::wstring FieldShownText(HostTable& table, const char* name)
+{
+    OleVariant value = table.FieldValue(name);
+    const VARIANT& v = value.Get();
+    if (v.vt == VT_BSTR)
+        return v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : std::wstring();
+    return ToWide(VariantToText(v));
 }
 
 long FieldInteger(HostTable& table, const char* name)

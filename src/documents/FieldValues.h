@@ -8,11 +8,14 @@
 #include "printer/AmountFormat.h"
 
 // Strings come in codePage: the printed text's code page, whatever the system's ANSI code
-// page is; what a dialog shows passes CP_ACP.
+// page is.
 // The value as printed text (dates dd.mm.yyyy, money with a decimal comma ...).
 std::string FieldText(HostTable& table, const char* name, UINT codePage = kTextCodePage);
 // The field's string; a field that holds no string (null, empty, a number) gives "".
 std::string FieldString(HostTable& table, const char* name, UINT codePage = kTextCodePage);
+// The value as the screen shows it: a string as the host gave it, in UTF-16, any other
+// value as its printed text.
+std::wstring FieldShownText(HostTable& table, const char* name);
 // The field's integer; a field that holds no integer (null, a string, a real) gives 0.
 long FieldInteger(HostTable& table, const char* name);
 // The field as money; a value that is null or cannot be converted is invalid, value 0.

@@ -5,6 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "framework/MessageBox.h"
+#include "framework/WideText.h"
+
 namespace {
 
 // The few messages whose result a dialog procedure returns itself instead of through
@@ -31,7 +34,7 @@ CDialog::~CDialog() = default;
 INT_PTR CDialog::DoModal()
 {
     pending_ = nullptr;
-    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_),
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_),
                                            parent_, &CDialog::DialogProc,
                                            reinterpret_cast<LPARAM>(this));
     hwnd_ = nullptr;
@@ -48,8 +51,9 @@ void CDialog::EndDialog(INT_PTR result)
 
 bool CDialog::UpdateData(bool save)
 {
+    refused_ = false;
     DoDataExchange(save);
-    return true;
+    return !refused_;
 }
 
 BOOL CDialog::OnInitDialog()
@@ -80,35 +84,52 @@ bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 void CDialog::DoDataExchange(bool) {}
 
-std::string CDialog::ItemText(int id) const
+std::wstring CDialog::ItemText(int id) const
 {
     const HWND control = GetDlgItem(id);
-    const int length = GetWindowTextLengthA(control);
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    const int got = GetWindowTextA(control, buffer.data(), length + 1);
-    return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+    const int length = GetWindowTextLengthW(control);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+    const int got = GetWindowTextW(control, buffer.data(), length + 1);
+    return std::wstring(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
-void CDialog::SetItemText(int id, const std::string& text)
+void CDialog::SetItemText(int id, const std::wstring& text)
 {
-    SetDlgItemTextA(hwnd_, id, text.c_str());
+    SetDlgItemTextW(hwnd_, id, text.c_str());
 }
 
 void CDialog::DdxText(bool save, int id, std::string& value)
 {
-    if (save)
-        value = ItemText(id);
-    else
-        SetItemText(id, value);
+    if (!save) {
+        SetItemText(id, ToWide(value));
+        return;
+    }
+    if (refused_)
+        return;
+    const std::wstring text = ItemText(id);
+    size_t bad = 0;
+    if (ToCp1250(text, value, &bad))
+        return;
+    // Nothing typed is dropped or changed behind the user's back: the dialog stays open
+    // on the character to mend.
+    refused_ = true;
+    const size_t length = IS_HIGH_SURROGATE(text[bad]) && bad + 1 < text.size() ? 2 : 1;
+    ShowMessageBox(ToWide("Znak „") + text.substr(bad, length) +
+                       ToWide("“ nelze uložit: text se ukládá ve středoevropském kódování Windows "
+                              "(1250), které tento znak nemá.\n\nOpravte prosím vyznačené místo."),
+                   MB_OK | MB_ICONEXCLAMATION);
+    const HWND control = GetDlgItem(id);
+    SetFocus(control);
+    SendMessageW(control, EM_SETSEL, bad, bad + length);
 }
 
 void CDialog::DdxCheck(bool save, int id, int& value)
 {
     const HWND control = GetDlgItem(id);
     if (save)
-        value = static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0));
+        value = static_cast<int>(SendMessageW(control, BM_GETCHECK, 0, 0));
     else
-        SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+        SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 
 void CDialog::DdxControl(bool, int id, HWND& control)
@@ -123,7 +144,7 @@ void CDialog::CentreWindow()
     const HMONITOR monitor = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST);
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    GetMonitorInfoA(monitor, &info);
+    GetMonitorInfoW(monitor, &info);
     const RECT area = info.rcWork;
 
     // Centre on a visible owner, else on the work area of the screen.
@@ -150,9 +171,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<CDialog*>(lParam);
         self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     } else {
-        self = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+        self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     // Messages before WM_INITDIALOG (WM_SETFONT) and after WM_NCDESTROY have no object.
     if (!self)
@@ -170,7 +191,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         handled = TRUE;
     }
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
     }
     return handled;
@@ -186,7 +207,7 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         const BOOL setFocus = OnInitDialog();
         GetWindowRect(hwnd_, &after);
         // Like the framework: only a window that its init handler did not place is centred.
-        if (centreOnOpen_ && EqualRect(&before, &after) && !(GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD))
+        if (centreOnOpen_ && EqualRect(&before, &after) && !(GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD))
             CentreWindow();
         return setFocus;
     }
@@ -209,7 +230,7 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
         if (!OnNotify(static_cast<int>(wParam), header, result))
             return FALSE;
-        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
         return TRUE;
     }
     case WM_TIMER:
@@ -224,7 +245,7 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
             return FALSE;
         if (ReturnsResultDirectly(message))
             return static_cast<INT_PTR>(result);
-        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
         return TRUE;
     }
 }

@@ -28,6 +28,8 @@ public:
     void EndDialog(INT_PTR result);
 
     // save = true moves the controls' contents into the members, false the other way.
+    // False when a control's contents were refused (the user has been told, and the
+    // control has the focus).
     bool UpdateData(bool save = true);
 
     // The dialog is centred when it opens (on its owner when the owner is visible, else
@@ -59,15 +61,17 @@ protected:
     // Binds the members to the controls, through the helpers below.
     virtual void DoDataExchange(bool save);
 
+    // The member is code page 1250; text with a character that 1250 cannot hold is
+    // refused, the member then keeps its value.
     void DdxText(bool save, int id, std::string& value);
     // Check box or radio button: BST_UNCHECKED (0), BST_CHECKED (1), BST_INDETERMINATE (2).
     void DdxCheck(bool save, int id, int& value);
     // A control bound to a window handle member; only fetched, never stored.
     void DdxControl(bool save, int id, HWND& control);
 
-    // The window text of any control, in code page 1250.
-    std::string ItemText(int id) const;
-    void SetItemText(int id, const std::string& text);
+    // The window text of any control, as the screen shows it.
+    std::wstring ItemText(int id) const;
+    void SetItemText(int id, const std::wstring& text);
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -78,5 +82,6 @@ private:
     HWND parent_;
     HWND hwnd_ = nullptr;
     bool centreOnOpen_ = true;
+    bool refused_ = false;
     std::exception_ptr pending_;
 };

@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "framework/WideText.h"
+
 namespace {
 
 MessageBoxHandler& Handler()
@@ -15,11 +17,16 @@ MessageBoxHandler& Handler()
 
 int ShowMessageBox(const std::string& text, UINT flags)
 {
+    return ShowMessageBox(ToWide(text), flags);
+}
+
+int ShowMessageBox(const std::wstring& text, UINT flags)
+{
     if (Handler())
         return Handler()(text, flags);
     // Like the framework's own message box: owned by the active window of this thread,
     // captioned with the program's name.
-    return MessageBoxA(GetActiveWindow(), text.c_str(), "Quillet", flags);
+    return MessageBoxW(GetActiveWindow(), text.c_str(), L"Quillet", flags);
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)

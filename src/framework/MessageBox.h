@@ -7,11 +7,13 @@
 #include <functional>
 #include <string>
 
-// The text is code page 1250; flags are the MB_* flags of MessageBoxA. The result is the
+// The text is code page 1250; flags are the MB_* flags of MessageBoxW. The result is the
 // button pressed (IDOK, IDYES, IDNO ...).
 int ShowMessageBox(const std::string& text, UINT flags = MB_OK);
+// A text that holds host values as the host gave them, in UTF-16.
+int ShowMessageBox(const std::wstring& text, UINT flags = MB_OK);
 
-// Replaces the screen with a handler; returns the one it replaces. An empty handler
-// restores the real message box.
-using MessageBoxHandler = std::function<int(const std::string& text, UINT flags)>;
+// Replaces the screen with a handler, which is given the text as the screen would show
+// it; returns the one it replaces. An empty handler restores the real message box.
+using MessageBoxHandler = std::function<int(const std::wstring& text, UINT flags)>;
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);

@@ -6,12 +6,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "framework/DrawTransparent.h"
 #include "documents/FieldValues.h"
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
+#include "framework/WideText.h"
 #include "host/HostTable.h"
 #include "print/DocPreviewDlg.h"
 #include "res/resource.h"
@@ -49,11 +51,12 @@ BOOL CDocPickerDlg::OnInitDialog()
     ListView_SetExtendedListViewStyleEx(list_, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     const char* headings[] = {"Číslo dokumentu", "Zákazník"};
     for (int i = 0; i < 2; ++i) {
-        LVCOLUMNA column{};
+        std::wstring heading = ToWide(headings[i]);
+        LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_TEXT;
         column.fmt = LVCFMT_LEFT;
-        column.pszText = const_cast<char*>(headings[i]);
-        SendMessageA(list_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+        column.pszText = heading.data();
+        SendMessageW(list_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
 
     Button_SetCheck(taxDocuments_, DocPickerTaxDocuments ? BST_CHECKED : BST_UNCHECKED);
@@ -86,21 +89,21 @@ void CDocPickerDlg::Fill()
             const char* wanted = DocPickerTaxDocuments ? "P" : "D";
             for (long i = 0; i < toVisit; ++i) {
                 if (FieldString(table, "Typ") == wanted) {
-                    // The list shows the texts in the system's code page, as every window does.
-                    std::string number = FieldString(table, "CisloDokla", CP_ACP);
+                    // The list shows the host's texts as the host gave them.
+                    std::wstring number = FieldShownText(table, "CisloDokla");
                     const long id = FieldInteger(table, "CDokladu");
-                    LVITEMA item{};
+                    LVITEMW item{};
                     item.mask = LVIF_TEXT | LVIF_PARAM;
                     item.iItem = ListView_GetItemCount(list_);
-                    item.pszText = &number[0];
+                    item.pszText = number.data();
                     item.lParam = id;
                     const int row = static_cast<int>(
-                        SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-                    std::string customer = FieldText(table, "A_Nazev", CP_ACP);
-                    LVITEMA sub{};
+                        SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+                    std::wstring customer = FieldShownText(table, "A_Nazev");
+                    LVITEMW sub{};
                     sub.iSubItem = 1;
-                    sub.pszText = &customer[0];
-                    SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+                    sub.pszText = customer.data();
+                    SendMessageW(list_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
                 }
                 table.MovePrev();
             }
@@ -125,20 +128,20 @@ void CDocPickerDlg::Fill()
     SetCursor(previousCursor);
 }
 
-bool CDocPickerDlg::SelectedRow(long& docId, std::string& number)
+bool CDocPickerDlg::SelectedRow(long& docId, std::wstring& number)
 {
     const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
     if (row < 0 || row >= ListView_GetItemCount(list_)) {
         ShowMessageBox("Není vybrán žádný dokument", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    char text[256] = {};
-    LVITEMA item{};
+    wchar_t text[256] = {};
+    LVITEMW item{};
     item.mask = LVIF_PARAM | LVIF_TEXT;
     item.iItem = row;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.cchTextMax = static_cast<int>(std::size(text));
+    SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     docId = static_cast<long>(item.lParam);
     number = text;
     return true;
@@ -147,7 +150,7 @@ bool CDocPickerDlg::SelectedRow(long& docId, std::string& number)
 void CDocPickerDlg::OnOK()
 {
     long docId = 0;
-    std::string number;
+    std::wstring number;
     if (!SelectedRow(docId, number))
         return;
     selectedDocId_ = docId;
@@ -157,7 +160,7 @@ void CDocPickerDlg::OnOK()
 void CDocPickerDlg::Preview()
 {
     long docId = 0;
-    std::string number;
+    std::wstring number;
     DocumentJob job;
     if (!preview_ || !SelectedRow(docId, number) || !preview_(docId, job))
         return;

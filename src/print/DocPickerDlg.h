@@ -48,7 +48,7 @@ protected:
     void Fill();
     // The selected row's "CDokladu" and number; false, after telling the user, when
     // no row is selected.
-    bool SelectedRow(long& docId, std::string& number);
+    bool SelectedRow(long& docId, std::wstring& number);
     void Preview();
 
 private:

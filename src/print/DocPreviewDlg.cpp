@@ -11,6 +11,7 @@
 
 #include "EscpRender.h"
 #include "framework/Gdi.h"
+#include "framework/WideText.h"
 #include "res/resource.h"
 
 namespace {
@@ -189,9 +190,9 @@ private:
     int top_ = 0;
 };
 
-CDocPreviewDlg::CDocPreviewDlg(std::string bytes, const std::string& number, HWND parent)
+CDocPreviewDlg::CDocPreviewDlg(std::string bytes, const std::wstring& number, HWND parent)
     : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(std::move(bytes))),
-      caption_("Náhled – " + number)
+      caption_(ToWide("Náhled – ") + number)
 {
 }
 
@@ -200,7 +201,7 @@ CDocPreviewDlg::~CDocPreviewDlg() = default;
 BOOL CDocPreviewDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    SetWindowTextA(GetSafeHwnd(), caption_.c_str());
+    SetWindowTextW(GetSafeHwnd(), caption_.c_str());
     const HWND view = view_->Create(GetSafeHwnd());
 
     // Most of the work area, the sheet at most kMaxDpi wide, centred.

@@ -13,7 +13,7 @@ class CDocPreviewDlg : public CDialog {
 public:
     // bytes: the whole job as the port would receive it; number names the document.
     // "Tisk" ends the dialog with IDOK; "Zavřít", Esc and the close box with IDCANCEL.
-    CDocPreviewDlg(std::string bytes, const std::string& number, HWND parent);
+    CDocPreviewDlg(std::string bytes, const std::wstring& number, HWND parent);
     ~CDocPreviewDlg() override;
 
 protected:
@@ -26,5 +26,5 @@ private:
     void Layout();
 
     std::unique_ptr<PageView> view_;
-    std::string caption_;
+    std::wstring caption_;
 };

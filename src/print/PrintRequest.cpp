@@ -9,6 +9,7 @@
 #include "documents/FieldValues.h"
 #include "framework/FormatText.h"
 #include "framework/MessageBox.h"
+#include "framework/WideText.h"
 
 int PrintBusy = 0;
 
@@ -23,12 +24,11 @@ public:
     BusyGuard& operator=(const BusyGuard&) = delete;
 };
 
+// question ends where the document's number goes; the number is shown as the host gave it.
 bool Confirm(HostTable& table, const char* question)
 {
-    // A message box shows its text in the system's code page.
-    std::string number = FieldString(table, "CisloDokla", CP_ACP);
-    return ShowMessageBox(FormatText(question, number.c_str()), MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) ==
-           IDYES;
+    return ShowMessageBox(ToWide(question) + FieldShownText(table, "CisloDokla") + L"?",
+                          MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES;
 }
 
 // Printed when the current record's document is laid out whole into job.
@@ -116,9 +116,9 @@ PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentCh
         [&](HostTable& table) {
             switch (mode) {
             case LastTaxDocument:
-                return FindNewest(table, DocKind::TaxDocument) && Confirm(table, "Tisknout daňový doklad č. %s?");
+                return FindNewest(table, DocKind::TaxDocument) && Confirm(table, "Tisknout daňový doklad č. ");
             case LastDeliveryNote:
-                return FindNewest(table, DocKind::DeliveryNote) && Confirm(table, "Tisknout dodací list č. %s?");
+                return FindNewest(table, DocKind::DeliveryNote) && Confirm(table, "Tisknout dodací list č. ");
             case ChooseDocument:
                 return FindChosen(table, docId);
             default:

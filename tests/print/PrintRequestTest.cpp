@@ -201,7 +201,7 @@ TEST_F(PrintRequestTest, RequestWhileOneRunsDoesNothing)
 {
     std::vector<PrintOutcome> nested;
     int questions = 0;
-    MessageBoxHandler previous = SetMessageBoxHandler([&](const std::string&, UINT) {
+    MessageBoxHandler previous = SetMessageBoxHandler([&](const std::wstring&, UINT) {
         ++questions;
         EXPECT_EQ(1, PrintBusy);
         nested.push_back(PrintRequest(config, LastDeliveryNote));

@@ -203,7 +203,7 @@ int Measure(const std::string& agendaDir, const std::string& yearDir, bool note)
     config.AgendaDir = agendaDir;
     config.YearDir = yearDir;
     config.Port = port;
-    SetMessageBoxHandler([](const std::string&, UINT flags) { return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK; });
+    SetMessageBoxHandler([](const std::wstring&, UINT flags) { return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK; });
     if (note)
         return MeasureNote(config);
     SetHostTableWrapper([](ComPtr<IMon2kDbeTable> table) { return Wrap<CountingTable>(std::move(table)); });

@@ -10,6 +10,7 @@
 #include "config/FirmaKeys.h"
 #include "documents/FieldValues.h"
 #include "framework/MessageBox.h"
+#include "framework/WideText.h"
 #include "host/ComponentRegistration.h"
 #include "print/PrintRequest.h"
 #include "printer/PrinterPort.h"
@@ -158,7 +159,8 @@ bool CheckTable(Report& report, const char* name, const std::string& path, HostT
 std::string LayOutProblem(AgendaConfig& config, long docId)
 {
     std::string shown;
-    MessageBoxHandler previous = SetMessageBoxHandler([&](const std::string& text, UINT) {
+    MessageBoxHandler previous = SetMessageBoxHandler([&](const std::wstring& wide, UINT) {
+        const std::string text = ToCp1250Shown(wide);
         // A stock-card table that does not open has its own line; printing goes on without it.
         if (text.find("'Kmenovou Kartu'") == std::string::npos)
             shown += (shown.empty() ? "" : " ") + text;

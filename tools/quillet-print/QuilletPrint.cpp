@@ -13,6 +13,7 @@
 #include "InstallationCheck.h"
 #include "config/AgendaConfig.h"
 #include "framework/MessageBox.h"
+#include "framework/WideText.h"
 #include "print/PrintRequest.h"
 #include "printer/PrinterPort.h"
 
@@ -35,17 +36,20 @@ const char kUsage[] =
 
 enum ExitStatus { kPrinted = 0, kNothingPrinted = 1, kError = 2 };
 
-std::string Utf8FromCp1250(const std::string& text)
+std::string Utf8FromWide(const std::wstring& wide)
 {
-    if (text.empty())
+    if (wide.empty())
         return {};
-    int wideLength = MultiByteToWideChar(1250, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    MultiByteToWideChar(1250, 0, text.data(), int(text.size()), wide.data(), wideLength);
+    const int wideLength = static_cast<int>(wide.size());
     int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
     return utf8;
+}
+
+std::string Utf8FromCp1250(const std::string& text)
+{
+    return Utf8FromWide(ToWide(text));
 }
 
 void Write(const std::string& utf8)
@@ -104,8 +108,8 @@ bool Parse(int argc, char** argv, Arguments& args)
 int RunCheck()
 {
     SetConsoleOutputCP(CP_UTF8);
-    SetMessageBoxHandler([](const std::string& text, UINT) {
-        Write(Utf8FromCp1250(text) + "\n");
+    SetMessageBoxHandler([](const std::wstring& text, UINT) {
+        Write(Utf8FromWide(text) + "\n");
         return IDOK;
     });
     if (FAILED(CoInitialize(nullptr))) {
@@ -138,9 +142,9 @@ int main(int argc, char** argv)
     SetConsoleOutputCP(CP_UTF8);
 
     int shown = 0;
-    SetMessageBoxHandler([&](const std::string& text, UINT flags) {
+    SetMessageBoxHandler([&](const std::wstring& text, UINT flags) {
         ++shown;
-        std::string line = Utf8FromCp1250(text);
+        std::string line = Utf8FromWide(text);
         if ((flags & MB_TYPEMASK) == MB_YESNO) {
             const int answer = args.yes ? IDYES : IDNO;
             Write(line + (answer == IDYES ? " [Ano]\n" : " [Ne]\n"));

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -49,13 +50,19 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot start %s\n", command.c_str());
         return 1;
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
+    // Sampled while it runs: the counters of an ended process are not kept everywhere.
+    size_t peakWorkingSet = 0, peakPrivate = 0;
+    do {
+        PROCESS_MEMORY_COUNTERS memory = {};
+        memory.cb = sizeof memory;
+        if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) {
+            peakWorkingSet = std::max(peakWorkingSet, memory.PeakWorkingSetSize);
+            peakPrivate = std::max(peakPrivate, std::max(memory.PeakPagefileUsage, memory.PagefileUsage));
+        }
+    } while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT);
     const double seconds = Now() - start;
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
-    PROCESS_MEMORY_COUNTERS memory = {};
-    memory.cb = sizeof memory;
-    GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     CloseHandle(nul);
@@ -71,7 +78,6 @@ int main(int argc, char** argv)
     RemoveDirectoryA(folder.c_str());
     std::printf("escp-view --png, %d sheets at %d dpi: exit %lu, %.1f s, %.0f MB written, peak working set "
                 "%.1f MB, peak private bytes %.1f MB\n",
-                sheets, dpi, status, seconds, written, memory.PeakWorkingSetSize / 1048576.0,
-                memory.PeakPagefileUsage / 1048576.0);
+                sheets, dpi, status, seconds, written, peakWorkingSet / 1048576.0, peakPrivate / 1048576.0);
     return status == 0 ? 0 : 1;
 }

@@ -218,7 +218,7 @@ DWORD RunEscpView(const std::string& arguments, const std::string& errors = {})
         CloseHandle(errorFile);
     if (!started)
         return status;
-    WaitForSingleObject(process.hProcess, 60000);
+    WaitForSingleObject(process.hProcess, 5 * 60000);  // against a hang; slow machines take long
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

@@ -51,7 +51,7 @@ int main(int argc, char** argv)
         return 1;
     }
     // Sampled while it runs: the counters of an ended process are not kept everywhere.
-    size_t peakWorkingSet = 0, peakPrivate = 0;
+    SIZE_T peakWorkingSet = 0, peakPrivate = 0;
     do {
         PROCESS_MEMORY_COUNTERS memory = {};
         memory.cb = sizeof memory;

@@ -35,3 +35,17 @@ if ! locale -a 2>/dev/null | grep -qi '^cs_CZ\.utf-\?8$'; then
   grep -q '^cs_CZ.UTF-8 UTF-8' /etc/locale.gen || echo 'cs_CZ.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
   $sudo locale-gen >/dev/null
 fi
+
+# 32-bit Wine is a 32-bit Linux program. A kernel built without 32-bit support refuses to
+# start it ("Exec format error"); qemu's user-mode emulator, registered for such programs,
+# runs it then, much more slowly.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
+  echo "This kernel does not run 32-bit programs; installing qemu-user-binfmt to run 32-bit Wine"
+  dpkg-query -W -f='${Status}' qemu-user-binfmt 2>/dev/null | grep -q "install ok installed" || {
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends qemu-user-binfmt >/dev/null
+  }
+  [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || $sudo update-binfmts --enable qemu-i386 || true
+  /usr/lib/wine/wine --version >/dev/null 2>&1 || { echo "32-bit Wine cannot run on this machine" >&2; exit 1; }
+fi

@@ -1,15 +1,16 @@
-// The preview: the pages drawn by the ESC/P page renderer at the width of the view
-// (the sheet fills it), one under the other, scrolled with the bar, the wheel or the keys.
+// The preview: the sheets drawn by the ESC/P rasteriser at the width of the view (the
+// sheet fills it), one under the other, scrolled with the bar, the wheel or the keys. Only
+// the sheets in sight are drawn and kept.
 #include "print/DocPreviewDlg.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <utility>
-#include <vector>
 
-#include "EscpRender.h"
+#include "print/escp/EscpRender.h"
 #include "framework/Gdi.h"
 #include "framework/WideText.h"
 #include "res/resource.h"
@@ -26,7 +27,7 @@ constexpr double kMaxDpi = 150;                 // a wider screen shows the shee
 
 class CDocPreviewDlg::PageView {
 public:
-    explicit PageView(std::string bytes) : bytes_(std::move(bytes)) {}
+    explicit PageView(const std::string& bytes) : job_(InterpretEscp(bytes)) {}
 
     HWND Create(HWND parent)
     {
@@ -114,10 +115,10 @@ private:
         if (width > 0 && width != width_) {
             width_ = width;
             dpi_ = std::min(kMaxDpi, width / kSheetWidthInches);
-            pages_ = RenderEscpPages(bytes_, dpi_);
+            shown_.clear();
             total_ = kGap;
-            for (const EscpPageImage& page : pages_)
-                total_ += page.height + kGap;
+            for (size_t sheet = 0; sheet < job_.forms.size(); ++sheet)
+                total_ += EscpSheetHeight(job_, sheet, dpi_) + kGap;
         }
         ScrollTo(top_);
     }
@@ -161,8 +162,13 @@ private:
         RECT client{};
         GetClientRect(hwnd_, &client);
         int y = kGap - top_;
-        for (const EscpPageImage& page : pages_) {
-            if (y < client.bottom && y + page.height > 0) {
+        std::map<size_t, EscpPageImage> shown;
+        for (size_t sheet = 0; sheet < job_.forms.size() && y < client.bottom; ++sheet) {
+            const int height = EscpSheetHeight(job_, sheet, dpi_);
+            if (y + height > 0) {
+                const auto drawn = shown_.find(sheet);
+                const EscpPageImage& page = shown[sheet] = drawn != shown_.end() ? std::move(drawn->second)
+                                                                                 : RenderEscpSheet(job_, sheet, dpi_);
                 BITMAPINFO bmi{};
                 bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
                 bmi.bmiHeader.biWidth = page.width;
@@ -174,15 +180,16 @@ private:
                               page.pixels.data(), &bmi, DIB_RGB_COLORS, SRCCOPY);
                 ExcludeClipRect(dc, 0, y, page.width, y + page.height);
             }
-            y += page.height + kGap;
+            y += height + kGap;
         }
+        shown_ = std::move(shown);
         Brush desk(CreateSolidBrush(kDesk));
         FillRect(dc, &client, desk.Get());
     }
 
     HWND hwnd_ = nullptr;
-    std::string bytes_;
-    std::vector<EscpPageImage> pages_;
+    EscpJob job_;
+    std::map<size_t, EscpPageImage> shown_;  // the sheets in sight at the last paint
     double dpi_ = 0;
     int width_ = 0;
     int height_ = 0;
@@ -191,7 +198,7 @@ private:
 };
 
 CDocPreviewDlg::CDocPreviewDlg(std::string bytes, const std::wstring& number, HWND parent)
-    : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(std::move(bytes))),
+    : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(bytes)),
       caption_(ToWide("Náhled – ") + number)
 {
 }

@@ -12,6 +12,7 @@
 #include "framework/MessageBox.h"
 #include "host/HostTable.h"
 #include "print/DocPickerDlg.h"
+#include "printer/PrintRoute.h"
 #include "res/resource.h"
 
 namespace {
@@ -217,6 +218,9 @@ void CTrayDlg::PrintRequest(PrintMode mode)
         picker.SetPreviewer([this](long id, std::string& bytes) {
             return PreviewDocument(config_, id, bytes) == PrintOutcome::Printed;
         });
+        const DocumentRoute route = ChooseDocumentRoute(config_.Port, config_.Rezim);
+        if (route.way == DocumentWay::Drawn)
+            picker.SetDrawnQueue(route.queue);
         if (picker.DoModal() != IDOK)
             return false;
         docId = picker.SelectedDocId();

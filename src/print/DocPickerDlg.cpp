@@ -160,7 +160,7 @@ void CDocPickerDlg::Preview()
     std::string number, bytes;
     if (!preview_ || !SelectedRow(docId, number) || !preview_(docId, bytes))
         return;
-    CDocPreviewDlg preview(std::move(bytes), number, GetSafeHwnd());
+    CDocPreviewDlg preview(std::move(bytes), number, GetSafeHwnd(), drawnQueue_);
     if (preview.DoModal() == IDOK) {
         selectedDocId_ = docId;
         CDialog::OnOK();

@@ -31,6 +31,9 @@ public:
     // "Náhled" shows the chosen row's page through preview; "Tisk" in the preview then
     // chooses that row as "Tisk" here does. Without a previewer the button is disabled.
     void SetPreviewer(DocumentPreviewer preview) { preview_ = std::move(preview); }
+    // The printer queue documents are drawn on, when they are: the preview then shows its
+    // sheets as they will be drawn.
+    void SetDrawnQueue(std::string queue) { drawnQueue_ = std::move(queue); }
 
 protected:
     void DoDataExchange(bool save) override;
@@ -55,4 +58,5 @@ private:
     HWND deliveryNotes_ = nullptr;
     long selectedDocId_ = -1;
     DocumentPreviewer preview_;
+    std::string drawnQueue_;
 };

@@ -1,5 +1,6 @@
 // The preview: the pages drawn by the ESC/P page renderer at the width of the view
 // (the sheet fills it), one under the other, scrolled with the bar, the wheel or the keys.
+// For a printer that gets drawn pages, its own sheets as the drawing code makes them.
 #include "print/DocPreviewDlg.h"
 
 #include <windowsx.h>
@@ -11,6 +12,7 @@
 
 #include "EscpRender.h"
 #include "framework/Gdi.h"
+#include "print/escp/EscpDraw.h"
 #include "res/resource.h"
 
 namespace {
@@ -25,7 +27,18 @@ constexpr double kMaxDpi = 150;                 // a wider screen shows the shee
 
 class CDocPreviewDlg::PageView {
 public:
-    explicit PageView(std::string bytes) : bytes_(std::move(bytes)) {}
+    PageView(std::string bytes, std::string drawnQueue) : bytes_(std::move(bytes)), queue_(std::move(drawnQueue))
+    {
+        if (!queue_.empty())
+            sheetInches_ = QueuePaperWidthInches(queue_);
+        if (sheetInches_ <= 0) {
+            queue_.clear();
+            sheetInches_ = kSheetWidthInches;
+        }
+    }
+
+    // How wide a sheet is: the printer's paper, or continuous form paper.
+    double SheetInches() const { return sheetInches_; }
 
     HWND Create(HWND parent)
     {
@@ -112,8 +125,8 @@ private:
         height_ = height;
         if (width > 0 && width != width_) {
             width_ = width;
-            dpi_ = std::min(kMaxDpi, width / kSheetWidthInches);
-            pages_ = RenderEscpPages(bytes_, dpi_);
+            dpi_ = std::min(kMaxDpi, width / sheetInches_);
+            pages_ = queue_.empty() ? RenderEscpPages(bytes_, dpi_) : DrawnPages();
             total_ = kGap;
             for (const EscpPageImage& page : pages_)
                 total_ += page.height + kGap;
@@ -179,8 +192,26 @@ private:
         FillRect(dc, &client, desk.Get());
     }
 
+    // The sheets as the printer's driver will get them; continuous paper when the
+    // printer cannot be asked.
+    std::vector<EscpPageImage> DrawnPages() const
+    {
+        std::string failure;
+        std::vector<EscpPageImage> pages;
+        for (DrawnPreview& sheet : PreviewDrawnSheets(queue_, bytes_, dpi_, failure)) {
+            EscpPageImage page;
+            page.width = sheet.width;
+            page.height = sheet.height;
+            page.pixels = std::move(sheet.pixels);
+            pages.push_back(std::move(page));
+        }
+        return pages.empty() ? RenderEscpPages(bytes_, dpi_) : pages;
+    }
+
     HWND hwnd_ = nullptr;
     std::string bytes_;
+    std::string queue_;
+    double sheetInches_ = 0;
     std::vector<EscpPageImage> pages_;
     double dpi_ = 0;
     int width_ = 0;
@@ -189,8 +220,9 @@ private:
     int top_ = 0;
 };
 
-CDocPreviewDlg::CDocPreviewDlg(std::string bytes, const std::string& number, HWND parent)
-    : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(std::move(bytes))),
+CDocPreviewDlg::CDocPreviewDlg(std::string bytes, const std::string& number, HWND parent,
+                               const std::string& drawnQueue)
+    : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(std::move(bytes), drawnQueue)),
       caption_("Náhled – " + number)
 {
 }
@@ -210,7 +242,7 @@ BOOL CDocPreviewDlg::OnInitDialog()
     const int chrome = 2 * GetSystemMetrics(SM_CXSIZEFRAME) + GetSystemMetrics(SM_CXVSCROLL) +
                        2 * GetSystemMetrics(SM_CXEDGE);
     const int width = std::min<int>(work.right - work.left - 2 * margin,
-                                    static_cast<int>(kSheetWidthInches * kMaxDpi) + chrome);
+                                    static_cast<int>(view_->SheetInches() * kMaxDpi) + chrome);
     const int height = work.bottom - work.top - 2 * margin;
     SetWindowPos(GetSafeHwnd(), nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);

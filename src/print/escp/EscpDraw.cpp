@@ -211,6 +211,8 @@ bool DrawEscpDocument(const std::string& queue, const std::string& jobName, cons
                              Reason(GetLastError()).c_str());
         return false;
     }
+    TracePort(FormatText("Tisk: tiskárna Windows '%s', úloha '%s', kresleno přes ovladač", queue.c_str(),
+                         jobName.c_str()));
     int sheet = 0;
     std::string reason;
     for (int copy = 0; copy < copies && reason.empty(); ++copy) {
@@ -242,8 +244,7 @@ bool DrawEscpDocument(const std::string& queue, const std::string& jobName, cons
     const int sheets = static_cast<int>(layout.sheets.size());
     if (done)
         *done = {sheets, copies};
-    TracePort(FormatText("tiskárna Windows '%s', úloha '%s', kresleno ovladačem: listů %d, kopií %d",
-                         queue.c_str(), jobName.c_str(), sheets, copies));
+    TracePort(FormatText("Nakresleno listů %d, kopií %d, úloha ukončena.", sheets, copies));
     return true;
 }
 

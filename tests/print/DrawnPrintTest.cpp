@@ -1,0 +1,179 @@
+// Printing on a printer that does not speak ESC/P: a queue with Wine's PostScript driver,
+// whose pages Ghostscript reads back as text, next to the RAW ways that stay as they were.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "documents/SampleAgenda.h"
+#include "print/PrintRequest.h"
+#include "print/escp/EscpDraw.h"
+#include "support/Ghostscript.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/TempFile.h"
+#include "support/TestQueue.h"
+
+namespace {
+
+std::wstring FromUtf8(const std::string& text)
+{
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), int(wide.size()))));
+    return wide;
+}
+
+// Every character that is not a blank, in order.
+std::wstring Printed(const std::wstring& text)
+{
+    std::wstring out;
+    for (wchar_t c : text) {
+        if (!iswspace(c))
+            out += c;
+    }
+    return out;
+}
+
+// The characters of a listing in the order the printer puts them on paper.
+std::wstring ListingCharacters(const std::string& bytes)
+{
+    std::wstring out;
+    for (const EscpStrike& strike : InterpretEscp(bytes).strikes)
+        out += static_cast<wchar_t>(strike.code);
+    return Printed(out);
+}
+
+// Where the last character of the first line holding what ends (a column of Ghostscript's
+// text), -1 when no line does.
+int EndColumn(const std::wstring& text, const std::wstring& what)
+{
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        std::wstring line = text.substr(start, end - start);
+        if (line.find(what) != std::wstring::npos)
+            return static_cast<int>(line.find_last_not_of(L" \r"));
+        start = end + 1;
+    }
+    return -1;
+}
+
+class DrawnPrintTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        agenda.Configure(config);
+        DocRecord tax;
+        tax.id = 1;
+        tax.cislo = "P0001";
+        tax.nazev = "Řeznictví Šťastný";
+        tax.zaklad22 = dbf::Value::Currency(1234500);
+        tax.dph22 = dbf::Value::Currency(271590);
+        tax.celkem = dbf::Value::Currency(1506090);
+        DocRecord note = tax;
+        note.id = 2;
+        note.typ = "D";
+        note.cislo = "D0002";
+        agenda.WriteDocuments({tax, note});
+        agenda.WriteItems({Item("S", 1, "Žluťoučký kůň", "KAT-1", dbf::Value::Currency(20000), "ks", 0,
+                                dbf::Value::Currency(617250), dbf::Value::Currency(220000)),
+                           Item("S", 2, "Hřebík", "H-2", dbf::Value::Currency(1000000), "ks", 0)});
+        agenda.WriteCards({});
+    }
+
+    std::string Listing(long id)
+    {
+        std::string bytes;
+        EXPECT_EQ(PrintOutcome::Printed, PreviewDocument(config, id, bytes));
+        return bytes;
+    }
+
+    PrintOutcome Print(PrintMode mode)
+    {
+        boxes.Clear();
+        boxes.Answer(IDYES);
+        return PrintRequest(config, mode);
+    }
+
+    SampleAgenda agenda;
+    AgendaConfig config;
+    MessageBoxRecorder boxes;
+    TempFile psFile{"ps"};
+    TestQueue laser{"Laserová tiskárna Čermák – kancelář", psFile.Path(), QueueDriver::PostScript};
+};
+
+TEST_F(DrawnPrintTest, BothDocumentsAreDrawnWithEveryCharacterInItsColumnAndTheirCopies)
+{
+    config.Port = laser.Name();
+    config.KopieDanovyDoklad = 2;
+    const struct {
+        PrintMode mode;
+        long id;
+        int copies;
+    } documents[] = {{LastTaxDocument, 1, 2}, {LastDeliveryNote, 2, 1}};
+    for (const auto& d : documents) {
+        DeleteFileA(psFile.Path().c_str());
+        const std::wstring listing = ListingCharacters(Listing(d.id));
+        ASSERT_EQ(PrintOutcome::Printed, Print(d.mode)) << d.id;
+        const std::wstring text = FromUtf8(PostScriptText(psFile.Path()));
+        std::wstring expected;
+        for (int copy = 0; copy < d.copies; ++copy)
+            expected += listing;
+        EXPECT_EQ(expected, Printed(text)) << d.id;
+        EXPECT_EQ(d.copies, PostScriptPages(psFile.Path())) << d.id;  // one A4 sheet each
+    }
+    // The tax document's item amounts end where the heading above them ends.
+    DeleteFileA(psFile.Path().c_str());
+    config.KopieDanovyDoklad = 1;
+    ASSERT_EQ(PrintOutcome::Printed, Print(LastTaxDocument));
+    const std::wstring text = FromUtf8(PostScriptText(psFile.Path()));
+    EXPECT_LT(100, EndColumn(text, L"s DPH"));
+    EXPECT_EQ(EndColumn(text, L"s DPH"), EndColumn(text, L"Žluťoučký kůň")) << std::string(text.begin(), text.end());
+}
+
+TEST_F(DrawnPrintTest, RawWaysKeepTodaysBytesAndDrawingNeedsAQueue)
+{
+    const std::string listing = Listing(2);
+    TempFile textFile("prn");
+    TestQueue textOnly("Jehličková tiskárna Čermák", textFile.Path());
+    TempFile file("prn");
+    const struct {
+        std::string port;
+        PrintRezim rezim;
+        std::string written;  // the file the port writes to
+        PrintOutcome outcome;
+        std::string bytes;
+    } cases[] = {
+        {laser.Name(), PrintRezim::Escp, psFile.Path(), PrintOutcome::Printed, listing},
+        {textOnly.Name(), PrintRezim::Auto, textFile.Path(), PrintOutcome::Printed, listing},
+        {file.Path(), PrintRezim::Grafika, file.Path(), PrintOutcome::Failed, ""},
+    };
+    for (const auto& c : cases) {
+        DeleteFileA(c.written.c_str());
+        config.Port = c.port;
+        config.Rezim = c.rezim;
+        EXPECT_EQ(c.outcome, Print(LastDeliveryNote)) << c.port;
+        EXPECT_EQ(c.bytes, c.outcome == PrintOutcome::Printed ? FileBytes(c.written) : "") << c.port;
+    }
+    ASSERT_EQ(2u, boxes.Shown().size());
+    EXPECT_EQ("Grafický tisk (Rezim=grafika v Quillet.ini) jde jen na tiskárnu nainstalovanou ve Windows a port '" +
+                  file.Path() + "' jí není.\n\nV Nastavení vyberte tiskárnu Windows, nebo režim tisku Automaticky či "
+                                "Jehličková tiskárna.",
+              boxes.Shown()[1].text);
+    EXPECT_EQ("<missing>", FileBytes(file.Path()));
+}
+
+TEST_F(DrawnPrintTest, JobStoppedMidwayIsAbortedAndNothingReachesThePort)
+{
+    DeleteFileA(psFile.Path().c_str());
+    std::string failure;
+    EXPECT_FALSE(DrawEscpDocument(laser.Name(), "Quillet – dodací list D0002", Listing(2), 3, failure, nullptr,
+                                  [](int sheet) { return sheet < 2; }));
+    EXPECT_EQ("Tisk na tiskárnu Windows '" + laser.Name() +
+                  "' se přerušil na 2. listu: tisk byl zastaven\n\nÚloha byla zrušena, nevytiskne se z ní nic.",
+              failure);
+    EXPECT_EQ("<missing>", FileBytes(psFile.Path()));
+}
+
+}  // namespace

@@ -215,14 +215,19 @@ void CTrayDlg::PrintRequest(PrintMode mode)
 {
     ::PrintRequest(config_, mode, [this](const std::string& tablePath, long& docId) {
         CDocPickerDlg picker(tablePath);
-        picker.SetPreviewer([this](long id, std::string& bytes) {
-            return PreviewDocument(config_, id, bytes) == PrintOutcome::Printed;
+        picker.SetPreviewer([this](long id, DocumentJob& job) {
+            return PreviewDocument(config_, id, job) == PrintOutcome::Printed;
         });
         const DocumentRoute route = ChooseDocumentRoute(config_.Port, config_.Rezim);
         if (route.way == DocumentWay::Drawn)
             picker.SetDrawnQueue(route.queue);
         if (picker.DoModal() != IDOK)
             return false;
+        // What the preview showed is what is printed, not a new layout of the document.
+        if (const DocumentJob* shown = picker.ShownDocument()) {
+            PrintDocumentJob(config_, *shown);
+            return false;
+        }
         docId = picker.SelectedDocId();
         return true;
     });

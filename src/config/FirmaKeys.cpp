@@ -10,14 +10,24 @@ namespace {
 constexpr char kSection[] = "Firma";
 // Values longer than this are cut by the API to 259 characters.
 constexpr DWORD kValueBufferSize = 260;
+// The profile API reads lines of at most this many characters.
+constexpr size_t kLongestValue = 65536;
 
 }  // namespace
 
-std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char* defaultValue)
+std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char* defaultValue, bool whole)
 {
-    char value[kValueBufferSize] = {};
-    GetPrivateProfileStringA(kSection, key, defaultValue, value, kValueBufferSize, iniPath.c_str());
-    return value;
+    std::string value(kValueBufferSize, '\0');
+    for (;;) {
+        const DWORD length = GetPrivateProfileStringA(kSection, key, defaultValue, &value[0], DWORD(value.size()),
+                                                      iniPath.c_str());
+        // A value that filled the buffer may have been cut; the profile API has no other sign.
+        if (!whole || length + 1 < value.size() || value.size() >= kLongestValue) {
+            value.resize(length);
+            return value;
+        }
+        value.assign(value.size() * 2, '\0');
+    }
 }
 
 int ReadPortTimeout(const std::string& iniPath)

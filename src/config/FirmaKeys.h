@@ -12,6 +12,7 @@ struct FirmaKey {
     const char* name;
     std::string Owner::*value;
     const char* defaultValue;  // for a missing key only; a key present but empty stays empty
+    bool whole = false;        // read however long it is, not cut to 259 characters
 };
 
 // The keys in the order they are read and written.
@@ -26,11 +27,12 @@ constexpr FirmaKey<Owner> kFirmaKeys[] = {
     {"ICO", &Owner::ICO, ""},
     {"DIC", &Owner::DIC, ""},
     {"RegCislo", &Owner::RegCislo, ""},
-    {"Port", &Owner::Port, "LPT1:"},
+    // A port name cut short would lead somewhere else: it arrives whole, to be refused.
+    {"Port", &Owner::Port, "LPT1:", true},
 };
 
-// One key of section "Firma"; values longer than 259 characters arrive cut.
-std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char* defaultValue);
+// One key of section "Firma"; values longer than 259 characters arrive cut, unless whole.
+std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char* defaultValue, bool whole = false);
 // Key "PortTimeout" of section "Firma", which the settings dialog leaves alone: how many
 // seconds one write to the printer may take. kDefaultPortTimeout when the key is missing
 // or not a whole number from 1 to 3600.
@@ -55,7 +57,7 @@ template <class Owner>
 void ReadFirma(const std::string& iniPath, Owner& owner)
 {
     for (const auto& key : kFirmaKeys<Owner>)
-        owner.*key.value = ReadFirmaKey(iniPath, key.name, key.defaultValue);
+        owner.*key.value = ReadFirmaKey(iniPath, key.name, key.defaultValue, key.whole);
 }
 
 // Writes all ten keys, empty ones too; stops at the first key that cannot be written.

@@ -6,6 +6,7 @@
 #include "documents/FieldValues.h"
 #include "documents/ItemScan.h"
 #include "framework/FormatText.h"
+#include "framework/MessageBox.h"
 
 namespace {
 
@@ -23,12 +24,10 @@ void PrintDeliveryNoteTitle(CPrinterEpson& printer, int /*page*/)
     PrintRule(printer);
 }
 
-DocumentOutcome PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, std::string* intoMemory)
+void PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, DocumentPage& page)
 {
     CPrinterEpson printer(5, 6);
-    if (!OpenDocumentPrinter(printer, config, table, PrintDeliveryNoteTitle, "dodací list",
-                             "Nastala chyba při tisku dodacího listu!", intoMemory))
-        return DocumentOutcome::PortNotOpened;
+    OpenDocumentPrinter(printer, table, PrintDeliveryNoteTitle, "dodací list", page);
 
     PrintPartyBlock(printer, config, table, "Prodávající:", "Kupující:", true);
     std::string issued = FieldText(table, "Datum ");
@@ -64,10 +63,14 @@ DocumentOutcome PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, st
     printer.NewLines(1);
     printer.PrintLine(FormatText("%60.60s ...................", "Podpis"));
 
-    return PrintFooter(printer, table) ? DocumentOutcome::Printed : DocumentOutcome::PortFailed;
+    PrintFooter(printer, table);
 }
 
 void AgendaConfig::PrintDeliveryNote(HostTable& table)
 {
-    PrintDeliveryNotePage(*this, table);
+    DocumentPage page;
+    PrintDeliveryNotePage(*this, table, page);
+    std::string failure;
+    if (!SendDocumentPage(*this, page.jobName, page.bytes, KopieDodaciList, failure))
+        ShowMessageBox(failure, MB_OK | MB_ICONERROR);
 }

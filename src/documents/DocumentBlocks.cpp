@@ -4,24 +4,29 @@
 #include "documents/Documents.h"
 #include "documents/FieldValues.h"
 #include "framework/FormatText.h"
-#include "framework/MessageBox.h"
 #include "printer/AmountFormat.h"
 #include "printer/MemoryPort.h"
 
 std::string CurrentDocNumber;
 
-bool OpenDocumentPrinter(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
-                         CPrinterEpson::PageCallbackFn title, const char* jobKind, const char* errorText,
-                         std::string* intoMemory)
+void OpenDocumentPrinter(CPrinterEpson& printer, HostTable& document, CPrinterEpson::PageCallbackFn title,
+                         const char* jobKind, DocumentPage& page)
 {
     CurrentDocNumber = FieldString(document, "CisloDokla");
+    page.jobName = FormatText("Quillet – %s %s", jobKind, CurrentDocNumber.c_str());
+    page.bytes.clear();
     printer.SetPageCallback(title);
-    printer.JobName = FormatText("Quillet – %s %s", jobKind, CurrentDocNumber.c_str());
-    printer.PortTimeout = config.PortTimeout;
-    if (intoMemory ? printer.Open(OpenMemoryPort(*intoMemory)) : printer.Open(config.Port.c_str()))
-        return true;
-    ShowMessageBox(errorText, MB_OK | MB_ICONERROR);
-    return false;
+    printer.Open(OpenMemoryPort(page.bytes));
+}
+
+bool SendDocumentPage(const AgendaConfig& config, const std::string& jobName, const std::string& bytes, int copies,
+                      std::string& failure)
+{
+    PortJob job;
+    job.name = jobName;
+    job.timeoutMs = static_cast<DWORD>(config.PortTimeout > 0 ? config.PortTimeout : 30) * 1000;
+    job.settingsFile = QuilletIniPath();
+    return SendToPort(config.Port, job, bytes, copies, failure);
 }
 
 std::vector<std::string> RegistrationPieces(const std::string& text)
@@ -101,7 +106,7 @@ void PrintNoteLine(CPrinterEpson& printer, AgendaConfig& config, HostTable& item
     printer.PrintLine(FormatText("   %s", note.c_str()));
 }
 
-bool PrintFooter(CPrinterEpson& printer, HostTable& document)
+void PrintFooter(CPrinterEpson& printer, HostTable& document)
 {
     printer.NewLines(2);
     std::string who = FieldString(document, "Vystavil");
@@ -112,5 +117,5 @@ bool PrintFooter(CPrinterEpson& printer, HostTable& document)
     DateValue today;
     SystemTimeToVariantTime(&now, &today.date);
     printer.PrintLine(FormatText("Vytiskl (a): %s%s", who.c_str(), FormatDate(today).c_str()));
-    return printer.Close();
+    printer.Close();
 }

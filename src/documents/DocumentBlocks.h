@@ -6,16 +6,14 @@
 #include <vector>
 
 #include "config/AgendaConfig.h"
+#include "documents/Documents.h"
 #include "host/HostTable.h"
 #include "printer/PrinterEpson.h"
 
-// Stores the document number, registers the title callback and opens the printer on the
-// agenda's port, with the agenda's time-out and a job named "Quillet – " jobKind and the
-// number, or on intoMemory when given. False, after telling the user errorText, when the
-// port did not open.
-bool OpenDocumentPrinter(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
-                         CPrinterEpson::PageCallbackFn title, const char* jobKind, const char* errorText,
-                         std::string* intoMemory);
+// Stores the document number, names the job "Quillet – " jobKind and the number,
+// registers the title callback and opens the printer on the page's bytes.
+void OpenDocumentPrinter(CPrinterEpson& printer, HostTable& document, CPrinterEpson::PageCallbackFn title,
+                         const char* jobKind, DocumentPage& page);
 
 // The headings, both parties' lines, the recipient line when asked for, the registration
 // lines and the closing rule.
@@ -32,6 +30,5 @@ void PrintRule(CPrinterEpson& printer);
 // "   " and the note of the item's stock card.
 void PrintNoteLine(CPrinterEpson& printer, AgendaConfig& config, HostTable& items);
 
-// Two empty lines, who printed it and when, then Close with its form feed; false when
-// the port failed on the way (the user has been told).
-bool PrintFooter(CPrinterEpson& printer, HostTable& document);
+// Two empty lines, who printed it and when, then Close with its form feed.
+void PrintFooter(CPrinterEpson& printer, HostTable& document);

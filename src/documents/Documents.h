@@ -16,15 +16,21 @@ extern std::string CurrentDocNumber;
 void PrintDeliveryNoteTitle(CPrinterEpson& printer, int page);
 void PrintTaxDocumentTitle(CPrinterEpson& printer, int page);
 
-// What became of one document. HostError leaves the layouts as it is.
-enum class DocumentOutcome {
-    Printed,        // the whole listing with its form feed
-    PortNotOpened,  // reported to the user; nothing was sent
-    PortFailed,     // the port stopped taking the listing; reported to the user
+// One document laid out whole, before any of it goes to the printer: a data error
+// midway then leaves nothing half printed.
+struct DocumentPage {
+    std::string jobName;  // the spooler's name for it, "Quillet – dodací list 123" (code page 1250)
+    std::string bytes;    // the whole listing, from ESC @ to its form feed
 };
 
-// The layouts behind AgendaConfig::PrintDeliveryNote and PrintTaxDocument, for callers
-// that need to know whether a page came out. table is positioned on the document. With
-// intoMemory the page goes there instead of to the agenda's port, byte for byte the same.
-DocumentOutcome PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, std::string* intoMemory = nullptr);
-DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, std::string* intoMemory = nullptr);
+// The layouts behind AgendaConfig::PrintDeliveryNote and PrintTaxDocument: table is
+// positioned on the document, whose page they lay out into page. HostError leaves them
+// as it is.
+void PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, DocumentPage& page);
+void PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, DocumentPage& page);
+
+// Sends the bytes of a page laid out whole to the agenda's port as one job of copies.
+// False, with the one message for the user in failure, when the port did not open or
+// take all of it.
+bool SendDocumentPage(const AgendaConfig& config, const std::string& jobName, const std::string& bytes, int copies,
+                      std::string& failure);

@@ -7,6 +7,7 @@
 #include "documents/FieldValues.h"
 #include "documents/ItemScan.h"
 #include "framework/FormatText.h"
+#include "framework/MessageBox.h"
 
 namespace {
 
@@ -67,12 +68,10 @@ void PrintTaxDocumentTitle(CPrinterEpson& printer, int /*page*/)
     PrintRule(printer);
 }
 
-DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, std::string* intoMemory)
+void PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, DocumentPage& page)
 {
     CPrinterEpson printer(5, 6);
-    if (!OpenDocumentPrinter(printer, config, table, PrintTaxDocumentTitle, "daňový doklad",
-                             "Nastala chyba při tisku daňového dokladu!", intoMemory))
-        return DocumentOutcome::PortNotOpened;
+    OpenDocumentPrinter(printer, table, PrintTaxDocumentTitle, "daňový doklad", page);
 
     PrintPartyBlock(printer, config, table, "Dodavatel:", "Odběratel:", false);
     // The date of taxable supply is the issue date; the field is read once for each.
@@ -118,10 +117,14 @@ DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, std
     printer.PrintRight(FormatText("Cena celkem s DPH:                                    %12s", total.c_str()));
     printer.SetMode(static_cast<unsigned char>((printer.Mode & 0xF7) | 0x10));
 
-    return PrintFooter(printer, table) ? DocumentOutcome::Printed : DocumentOutcome::PortFailed;
+    PrintFooter(printer, table);
 }
 
 void AgendaConfig::PrintTaxDocument(HostTable& table)
 {
-    PrintTaxDocumentPage(*this, table);
+    DocumentPage page;
+    PrintTaxDocumentPage(*this, table, page);
+    std::string failure;
+    if (!SendDocumentPage(*this, page.jobName, page.bytes, KopieDanovyDoklad, failure))
+        ShowMessageBox(failure, MB_OK | MB_ICONERROR);
 }

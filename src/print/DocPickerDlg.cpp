@@ -157,12 +157,14 @@ void CDocPickerDlg::OnOK()
 void CDocPickerDlg::Preview()
 {
     long docId = 0;
-    std::string number, bytes;
-    if (!preview_ || !SelectedRow(docId, number) || !preview_(docId, bytes))
+    std::string number;
+    DocumentJob job;
+    if (!preview_ || !SelectedRow(docId, number) || !preview_(docId, job))
         return;
-    CDocPreviewDlg preview(std::move(bytes), number, GetSafeHwnd(), drawnQueue_);
+    CDocPreviewDlg preview(job.bytes, number, GetSafeHwnd(), drawnQueue_);
     if (preview.DoModal() == IDOK) {
         selectedDocId_ = docId;
+        shown_ = std::move(job);
         CDialog::OnOK();
     }
 }

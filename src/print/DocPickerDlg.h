@@ -9,15 +9,16 @@
 #include <utility>
 
 #include "framework/Dialog.h"
+#include "print/PrintJob.h"
 
 // The picker's two choices, remembered while the process runs (never stored):
 // "Prodejky" chosen (else "Dodací listy"), and "Zobraz posledních 50" checked.
 extern int DocPickerTaxDocuments;  // 0 at start
 extern int DocPickerLast50;        // 1 at start
 
-// Lays out the document whose "CDokladu" is docId into bytes, exactly as printing it
-// would send them; false, after telling the user why, when there is no page to show.
-using DocumentPreviewer = std::function<bool(long docId, std::string& bytes)>;
+// Lays out the document whose "CDokladu" is docId into job, exactly as printing it would
+// send it; false, after telling the user why, when there is no page to show.
+using DocumentPreviewer = std::function<bool(long docId, DocumentJob& job)>;
 
 class CDocPickerDlg : public CDialog {
 public:
@@ -29,11 +30,14 @@ public:
     long SelectedDocId() const { return selectedDocId_; }
 
     // "Náhled" shows the chosen row's page through preview; "Tisk" in the preview then
-    // chooses that row as "Tisk" here does. Without a previewer the button is disabled.
+    // chooses that row as "Tisk" here does, and keeps the page it showed, which is the one
+    // to print. Without a previewer the button is disabled.
     void SetPreviewer(DocumentPreviewer preview) { preview_ = std::move(preview); }
     // The printer queue documents are drawn on, when they are: the preview then shows its
     // sheets as they will be drawn.
     void SetDrawnQueue(std::string queue) { drawnQueue_ = std::move(queue); }
+    // The page the preview showed when its "Tisk" chose the row; null otherwise.
+    const DocumentJob* ShownDocument() const { return shown_.bytes.empty() ? nullptr : &shown_; }
 
 protected:
     void DoDataExchange(bool save) override;
@@ -59,4 +63,5 @@ private:
     long selectedDocId_ = -1;
     DocumentPreviewer preview_;
     std::string drawnQueue_;
+    DocumentJob shown_;
 };

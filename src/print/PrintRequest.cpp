@@ -1,6 +1,9 @@
-// The print request: one table instance per request, one layout call, and the one place
-// (besides the picker) where failures of the host component are shown.
+// The print request: one table instance per request, one layout call into memory, then
+// the whole document to the printer; the one place (besides the picker) where failures of
+// the host component and of the printer are shown.
 #include "print/PrintRequest.h"
+
+#include <utility>
 
 #include "documents/Documents.h"
 #include "documents/FieldValues.h"
@@ -28,17 +31,21 @@ bool Confirm(HostTable& table, const char* question)
            IDYES;
 }
 
-PrintOutcome PrintCurrent(AgendaConfig& config, HostTable& table, std::string* intoMemory)
+// Printed when the current record's document is laid out whole into job.
+PrintOutcome LayOutCurrent(AgendaConfig& config, HostTable& table, DocumentJob& job)
 {
     std::string kind = FieldString(table, "Typ");
-    DocumentOutcome outcome;
+    DocumentPage page;
     if (kind == DocKind::TaxDocument)
-        outcome = PrintTaxDocumentPage(config, table, intoMemory);
+        PrintTaxDocumentPage(config, table, page);
     else if (kind == DocKind::DeliveryNote)
-        outcome = PrintDeliveryNotePage(config, table, intoMemory);
+        PrintDeliveryNotePage(config, table, page);
     else
         return PrintOutcome::NothingPrinted;
-    return outcome == DocumentOutcome::Printed ? PrintOutcome::Printed : PrintOutcome::Failed;
+    job.name = std::move(page.jobName);
+    job.bytes = std::move(page.bytes);
+    job.copies = kind == DocKind::TaxDocument ? config.KopieDanovyDoklad : config.KopieDodaciList;
+    return PrintOutcome::Printed;
 }
 
 std::string DocumentTablePath(const AgendaConfig& config)
@@ -47,10 +54,9 @@ std::string DocumentTablePath(const AgendaConfig& config)
 }
 
 // One table instance on the document table: find positions it on the document to lay
-// out (false: nothing to do), whose layout then goes to the port or into memory. A host
-// error anywhere in it is shown here.
-PrintOutcome LayOutDocument(AgendaConfig& config, const std::function<bool(HostTable&)>& find,
-                            std::string* intoMemory)
+// out (false: nothing to do), whose layout then goes into job; Printed when it is there
+// whole. A host error anywhere in it is shown here.
+PrintOutcome LayOutDocument(AgendaConfig& config, const std::function<bool(HostTable&)>& find, DocumentJob& job)
 {
     HostTable table;
     try {
@@ -61,9 +67,9 @@ PrintOutcome LayOutDocument(AgendaConfig& config, const std::function<bool(HostT
         table.SetIndex("CDokladu");
         if (!find(table))
             return PrintOutcome::NothingPrinted;
-        return PrintCurrent(config, table, intoMemory);
+        return LayOutCurrent(config, table, job);
     } catch (const HostError& error) {
-        // Whatever was already sent stays on the page; no form feed follows it.
+        // Nothing has gone to the printer: a document is sent only once it is laid out whole.
         ShowMessageBox(FormatText("Nastala chyba při přístupu k datům\n\n:%s", error.Text().c_str()), MB_OK);
         table.Release();
         return PrintOutcome::Failed;
@@ -95,7 +101,8 @@ PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentCh
     if (mode == ChooseDocument && !(choose && choose(DocumentTablePath(config), docId)))
         return PrintOutcome::NothingPrinted;
 
-    return LayOutDocument(
+    DocumentJob job;
+    const PrintOutcome laidOut = LayOutDocument(
         config,
         [&](HostTable& table) {
             switch (mode) {
@@ -109,12 +116,24 @@ PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentCh
                 return false;
             }
         },
-        nullptr);
+        job);
+    if (laidOut != PrintOutcome::Printed)
+        return laidOut;
+    return PrintDocumentJob(config, job);
 }
 
-PrintOutcome PreviewDocument(AgendaConfig& config, long docId, std::string& bytes)
+PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job)
 {
-    bytes.clear();
+    std::string failure;
+    if (SendDocument(config, job, failure))
+        return PrintOutcome::Printed;
+    ShowMessageBox(failure, MB_OK | MB_ICONERROR);
+    return PrintOutcome::Failed;
+}
+
+PrintOutcome PreviewDocument(AgendaConfig& config, long docId, DocumentJob& job)
+{
+    job = DocumentJob{};
     return LayOutDocument(
-        config, [docId](HostTable& table) { return table.Seek(docId) == kMon2kSeekFound; }, &bytes);
+        config, [docId](HostTable& table) { return table.Seek(docId) == kMon2kSeekFound; }, job);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/AgendaConfig.h"
+#include "print/PrintJob.h"
 
 enum PrintMode {
     LastTaxDocument = 0,   // F10
@@ -40,7 +41,12 @@ PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentCh
 // given kind; false when none of the records RecordCount gave is of that kind.
 bool FindNewest(HostTable& table, const char* kind);
 
-// Lays out the document whose "CDokladu" is docId into bytes instead of onto the port:
-// exactly what printing it would send. Printed when bytes hold the whole page; a host
-// error has been shown as a print shows it, and nothing was sent anywhere.
-PrintOutcome PreviewDocument(AgendaConfig& config, long docId, std::string& bytes);
+// Lays out the document whose "CDokladu" is docId into job: exactly what printing it
+// would send. Printed when job holds the whole page; a host error has been shown as a
+// print shows it, and nothing was sent anywhere.
+PrintOutcome PreviewDocument(AgendaConfig& config, long docId, DocumentJob& job);
+
+// Sends a document laid out whole, such as the one a preview showed, to the agenda's
+// printer; when the printer does not take it, the one message saying why is shown here.
+// Printed or Failed.
+PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job);

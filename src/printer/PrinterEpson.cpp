@@ -1,12 +1,11 @@
 // The ESC/P line printer: control sequences and converted text go straight to the port,
 // one write call per control byte and one per text run, with no buffering; every write
-// is checked.
+// is checked. Documents are laid out into memory this way and sent whole.
 #include "printer/PrinterEpson.h"
 
 #include <cstring>
 #include <utility>
 
-#include "framework/MessageBox.h"
 #include "printer/CharMap852.h"
 
 namespace {
@@ -34,7 +33,7 @@ CPrinterEpson::CPrinterEpson(int charTable, unsigned char pageLength)
     std::memcpy(CharMap, kCharMap852, sizeof CharMap);
 }
 
-// An open port is closed without a form feed: the page stays where it is.
+// An open port is closed without a form feed; a queue's job is given up.
 CPrinterEpson::~CPrinterEpson() = default;
 
 bool CPrinterEpson::IsOpen() const
@@ -50,15 +49,14 @@ bool CPrinterEpson::LPTOpen(const char* port)
     // while it is still held.
     port_.reset();
     portName_ = port;
+    failure_.clear();
     PortJob job;
     job.name = JobName;
     job.timeoutMs = static_cast<DWORD>(PortTimeout > 0 ? PortTimeout : 30) * 1000;
-    std::string failure;
-    port_ = OpenPrinterPort(port, job, failure);
+    std::string reason;
+    port_ = OpenPrinterPort(port, job, reason);
     if (!port_) {
-        TracePort("Port nelze otevřít: " + failure);
-        ShowMessageBox(std::string("CPrinterEpson::LPTOpen\nCannot open port ") + port + "\nPrinting disabled",
-                       MB_OK);
+        failure_ = PortOpenFailure(port, reason);
         return false;
     }
     TracePort("Tisk: " + port_->Description());
@@ -81,6 +79,7 @@ bool CPrinterEpson::Open(std::unique_ptr<PrinterPort> port)
         return false;
     port_ = std::move(port);
     portName_ = port_->Description();
+    failure_.clear();
     sent_ = 0;
     Initialise();
     return true;
@@ -118,7 +117,7 @@ bool CPrinterEpson::Close()
         return false;  // the form feed failed and has been reported
     const bool closed = port_->Close();
     if (!closed) {
-        ReportFailure(port_->Failure());
+        Fail(port_->Failure());
         return false;
     }
     port_.reset();
@@ -126,12 +125,11 @@ bool CPrinterEpson::Close()
     return true;
 }
 
-void CPrinterEpson::ReportFailure(std::string reason)
+void CPrinterEpson::Fail(const std::string& reason)
 {
-    // The port goes first, so that a message box's own message loop cannot print into it.
+    failure_ = PortWriteFailure(portName_, reason);
+    port_->Abort();
     port_.reset();
-    ShowMessageBox("Tisk se nepodařil: tiskárna '" + portName_ + "' nepřijala data.\n\n" + reason,
-                   MB_OK | MB_ICONERROR);
 }
 
 void CPrinterEpson::Write(const void* bytes, size_t count)
@@ -140,7 +138,7 @@ void CPrinterEpson::Write(const void* bytes, size_t count)
     if (!port_)
         return;
     if (!port_->Write(bytes, count)) {
-        ReportFailure(port_->Failure());
+        Fail(port_->Failure());
         return;
     }
     sent_ += static_cast<unsigned long>(count);

@@ -20,16 +20,20 @@ public:
     CPrinterEpson& operator=(const CPrinterEpson&) = delete;
 
     void SetPageCallback(PageCallbackFn fn) { PageCallback = fn; }
-    // Opens the port by name; a failure has been shown to the user when it returns false.
+    // Opens the port by name; false, with Failure() saying why, when it cannot be opened.
     bool LPTOpen(const char* port);
     bool Open(const char* port);
     // Opens on a destination already open (the job runs into it as into a port) and
     // initialises the printer; false for none.
     bool Open(std::unique_ptr<PrinterPort> port);
     // False when the port is not open, or when the form feed or the end of the job
-    // failed, which has then been shown to the user.
+    // failed, which Failure() then says.
     bool Close();
     bool IsOpen() const;
+    // The message for the user about the last port that did not open or stopped taking
+    // the job, naming the port and the reason; empty while all went well. Nothing is
+    // shown here: the caller decides what the user sees.
+    const std::string& Failure() const { return failure_; }
 
     void WriteByte(unsigned char b);
     void SetMode(unsigned char mode);
@@ -62,16 +66,17 @@ public:
 private:
     // The length of text that one print call sends: at most 255 bytes and at most LineWidth.
     size_t ClippedLength(const char* text) const;
-    // A write the port does not take ends the job: the user is told why, the port is
-    // closed, and nothing more is sent.
+    // A write the port does not take ends the job: the failure is kept, the job given
+    // up, and nothing more is sent.
     void Write(const void* bytes, size_t count);
     void Flush();
     void Initialise();
-    void ReportFailure(std::string reason);
+    void Fail(const std::string& reason);
     // Pads a line on the left with pad spaces and prints it, text clipped to length.
     void PrintPadded(int pad, const char* text, size_t length);
 
     std::unique_ptr<PrinterPort> port_;
     std::string portName_;
+    std::string failure_;
     unsigned long sent_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <winspool.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "framework/FormatText.h"
@@ -53,6 +54,103 @@ bool HasFolderOrDrive(const std::string& name)
         return true;
     const unsigned char first = static_cast<unsigned char>(name.size() > 1 ? name[0] : 0);
     return name.size() > 1 && name[1] == ':' && ((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z'));
+}
+
+// What follows the last folder separator, or the drive of a name such as C:tisk.prn.
+std::string LastPart(const std::string& name)
+{
+    const size_t slash = name.find_last_of("\\/");
+    if (slash != std::string::npos)
+        return name.substr(slash + 1);
+    return name.size() > 1 && name[1] == ':' ? name.substr(2) : name;
+}
+
+// Windows opens its NUL device for NUL as the last part of any path, in any case, with any
+// extension or a colon after it and blanks before those: whatever is written there is gone.
+bool IsNulDevice(const std::string& name)
+{
+    std::string stem = LastPart(name);
+    stem.erase(std::min(stem.find_first_of(".:"), stem.size()));
+    stem.erase(stem.find_last_not_of(' ') + 1);
+    return SameName(stem, "NUL");
+}
+
+// The file and volume numbers identify a file whatever its name is spelt like (a short
+// name, a relative path, another case).
+bool SameFile(const std::wstring& a, const std::string& b)
+{
+    auto identify = [](HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
+        FileHandle owner(file);
+        return owner.Valid() && GetFileInformationByHandle(owner.Get(), &info);
+    };
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    BY_HANDLE_FILE_INFORMATION first{}, second{};
+    return identify(CreateFileW(a.c_str(), 0, share, nullptr, OPEN_EXISTING, 0, nullptr), first) &&
+           identify(CreateFileA(b.c_str(), 0, share, nullptr, OPEN_EXISTING, 0, nullptr), second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// Windows drops dots and blanks at the end of a file name.
+bool IsSettingsFile(const std::string& name, const std::wstring& wide, const std::string& settingsFile)
+{
+    std::string last = LastPart(name);
+    last.erase(last.find_last_not_of(". ") + 1);
+    return SameName(last, "Quillet.ini") || (!settingsFile.empty() && SameFile(wide, settingsFile));
+}
+
+// The longest name a port may have: what Windows opens without the long-path prefix.
+constexpr size_t kLongestName = 259;
+
+// The first byte of the name that has no character in code page 1250 (0x81, 0x83, 0x88,
+// 0x90, 0x98): Windows would drop it and open another name. -1 when there is none.
+int UnconvertibleByte(const std::string& name)
+{
+    for (char c : name) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80)
+            continue;
+        wchar_t wide = 0;
+        char back = 0;
+        BOOL lost = FALSE;
+        if (MultiByteToWideChar(1250, MB_ERR_INVALID_CHARS, &c, 1, &wide, 1) != 1 || (wide >= 0x80 && wide <= 0x9F) ||
+            WideCharToMultiByte(1250, WC_NO_BEST_FIT_CHARS, &wide, 1, &back, 1, nullptr, &lost) != 1 || lost ||
+            back != c)
+            return byte;
+    }
+    return -1;
+}
+
+std::wstring WideName(const std::string& name)
+{
+    if (name.empty())
+        return {};
+    const int length = MultiByteToWideChar(1250, 0, name.data(), int(name.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(1250, 0, name.data(), int(name.size()), &wide[0], length);
+    return wide;
+}
+
+// Why the name is not opened although it could be: it would print nowhere, or somewhere
+// else than it says. Empty when it may be opened.
+std::string Refusal(const std::string& name, PortWay way, const std::string& settingsFile)
+{
+    if (name.size() > kLongestName)
+        return FormatText("Název portu má %u znaků, Windows jich otevře nejvýše %u; zkrácený by vedl jinam.",
+                          static_cast<unsigned>(name.size()), static_cast<unsigned>(kLongestName));
+    const int byte = UnconvertibleByte(name);
+    if (byte >= 0)
+        return FormatText("Název portu obsahuje bajt 0x%02X, který ve Windows není znakem; port by se otevřel "
+                          "pod jiným názvem.",
+                          byte);
+    if (way == PortWay::Queue)
+        return {};
+    if (IsNulDevice(name))
+        return "NUL není tiskárna: co se na něj pošle, Windows zahodí. Zadejte tiskárnu Windows, port (LPT1:) nebo "
+               "soubor.";
+    if (IsSettingsFile(name, WideName(name), settingsFile))
+        return "Quillet.ini je soubor s nastavením Quillet, ne tiskárna: tisk by ho poškodil.";
+    return {};
 }
 
 // ---------------------------------------------------------------------------------------
@@ -112,6 +210,12 @@ public:
             FlushFileBuffers(file_.Get());
     }
 
+    // Small enough for a printer at its slowest to take one within the shortest time-out.
+    size_t WriteLimit() const override { return disk_ ? 0 : 4096; }
+
+    // What a device has taken is on paper already; there is nothing to take back.
+    void Abort() override { file_.Reset(); }
+
     // A file on a share may report a failed write only when it is flushed.
     bool Close() override
     {
@@ -148,9 +252,9 @@ private:
 
 // Read and write, no sharing, OPEN_ALWAYS, as a port has always been opened. created
 // tells whether the file was made by this opening.
-FileHandle OpenDevice(const std::string& name, bool& created)
+FileHandle OpenDevice(const std::wstring& name, bool& created)
 {
-    FileHandle file(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    FileHandle file(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
     created = file.Valid() && GetLastError() != ERROR_ALREADY_EXISTS;
     return file;
@@ -200,7 +304,7 @@ public:
     {
     }
 
-    ~QueuePort() override { EndJob(); }
+    ~QueuePort() override { Abort(); }
 
     // False, with the reason, when the spooler does not start the job.
     bool StartJob()
@@ -208,11 +312,24 @@ public:
         // pOutputFile must stay null: a file named there would take the job instead of
         // the queue's port.
         DOC_INFO_1A doc = {const_cast<char*>(jobName_.c_str()), nullptr, kRaw};
-        if (StartDocPrinterA(printer_.get(), 1, reinterpret_cast<BYTE*>(&doc)) == 0)
+        jobId_ = StartDocPrinterA(printer_.get(), 1, reinterpret_cast<BYTE*>(&doc));
+        if (jobId_ == 0)
             return Fail(ErrorReason(GetLastError()));
         started_ = true;
-        StartPagePrinter(printer_.get());
+        if (!StartPagePrinter(printer_.get()))
+            return FailAndAbort(GetLastError());
         return true;
+    }
+
+    // The spooler drops the job; one it has started printing is cancelled.
+    void Abort() override
+    {
+        if (!started_)
+            return;
+        started_ = false;
+        AbortPrinter(printer_.get());
+        // A spooler that kept the job (AbortPrinter not implemented) is told to delete it.
+        SetJobA(printer_.get(), jobId_, 0, nullptr, JOB_CONTROL_DELETE);
     }
 
     bool Write(const void* bytes, size_t count) override
@@ -229,11 +346,19 @@ public:
     }
 
     // The spooler hands the job to the port only here; a port it cannot write fails
-    // the whole job now, and GetLastError does not say why.
+    // the whole job now, and GetLastError does not say why. A job that cannot end is
+    // given up, so that it does not print later as if it were whole.
     bool Close() override
     {
-        if (EndJob())
+        if (!started_)
             return true;
+        if (!EndPagePrinter(printer_.get()))
+            return FailAndAbort(GetLastError());
+        if (EndDocPrinter(printer_.get())) {
+            started_ = false;
+            return true;
+        }
+        Abort();
         return Fail(FormatText("Tiskový systém Windows nepředal úlohu na port tiskárny (%s).",
                            portName_.empty() ? "neznámý" : portName_.c_str()));
     }
@@ -244,23 +369,21 @@ public:
     }
 
 private:
-    bool EndJob()
-    {
-        if (!started_)
-            return true;
-        started_ = false;
-        EndPagePrinter(printer_.get());
-        return EndDocPrinter(printer_.get()) != FALSE;
-    }
-
     bool Fail(std::string reason)
     {
         failure_ = std::move(reason);
         return false;
     }
 
+    bool FailAndAbort(DWORD error)
+    {
+        Abort();
+        return Fail(ErrorReason(error));
+    }
+
     PrinterHandle printer_;
     std::string name_, jobName_, portName_;
+    DWORD jobId_ = 0;
     bool started_ = false;
 };
 
@@ -298,7 +421,11 @@ PortWay ClassifyPort(const std::string& portName)
 std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& portName, const PortJob& job, std::string& failure)
 {
     const std::string name = Trimmed(portName);
-    switch (ClassifyPort(name)) {
+    const PortWay way = ClassifyPort(name);
+    failure = Refusal(name, way, job.settingsFile);
+    if (!failure.empty())
+        return nullptr;
+    switch (way) {
     case PortWay::Queue: {
         PrinterHandle printer = OpenQueue(name, failure);
         if (!printer)
@@ -313,7 +440,7 @@ std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& portName, const 
     case PortWay::Device:
     case PortWay::Path: {
         bool created = false;
-        FileHandle file = OpenDevice(name, created);
+        FileHandle file = OpenDevice(WideName(name), created);
         if (!file.Valid()) {
             failure = ErrorReason(GetLastError());
             return nullptr;
@@ -327,30 +454,76 @@ std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& portName, const 
     return nullptr;
 }
 
-std::string CheckPrinterPort(const std::string& portName)
+std::string CheckPrinterPort(const std::string& portName, const std::string& settingsFile)
 {
     const std::string name = Trimmed(portName);
-    std::string failure;
-    switch (ClassifyPort(name)) {
+    const PortWay way = ClassifyPort(name);
+    std::string failure = Refusal(name, way, settingsFile);
+    if (!failure.empty())
+        return failure;
+    switch (way) {
     case PortWay::Queue:
         OpenQueue(name, failure);
         return failure;
     case PortWay::Device:
     case PortWay::Path: {
         bool created = false;
-        FileHandle file = OpenDevice(name, created);
+        const std::wstring wide = WideName(name);
+        FileHandle file = OpenDevice(wide, created);
         if (!file.Valid())
             return ErrorReason(GetLastError());
         const bool disk = GetFileType(file.Get()) == FILE_TYPE_DISK;
         file.Reset();
         if (created && disk)
-            DeleteFileA(name.c_str());
+            DeleteFileW(wide.c_str());
         return {};
     }
     case PortWay::Nothing:
         break;
     }
     return NothingReason(name);
+}
+
+std::string PortOpenFailure(const std::string& name, const std::string& reason)
+{
+    return "Tisk se nepodařil: port '" + name + "' nelze otevřít, nic nebylo vytištěno.\n\n" + reason;
+}
+
+std::string PortWriteFailure(const std::string& name, const std::string& reason)
+{
+    return "Tisk se nepodařil: tiskárna '" + name + "' nepřijala data.\n\n" + reason;
+}
+
+bool SendToPort(const std::string& portName, const PortJob& job, const std::string& bytes, int copies,
+                std::string& failure)
+{
+    const std::string name = Trimmed(portName);
+    std::string reason;
+    std::unique_ptr<PrinterPort> port = OpenPrinterPort(name, job, reason);
+    if (!port) {
+        failure = PortOpenFailure(name, reason);
+        return false;
+    }
+    TracePort("Tisk: " + port->Description());
+    const size_t limit = port->WriteLimit() ? port->WriteLimit() : bytes.size();
+    unsigned long long sent = 0;
+    for (int copy = 0; copy < std::max(copies, 1); ++copy) {
+        for (size_t at = 0; at < bytes.size(); at += limit) {
+            const size_t count = std::min(limit, bytes.size() - at);
+            if (!port->Write(bytes.data() + at, count)) {
+                failure = PortWriteFailure(name, port->Failure());
+                port->Abort();
+                return false;
+            }
+            sent += count;
+        }
+    }
+    if (!port->Close()) {
+        failure = PortWriteFailure(name, port->Failure());
+        return false;
+    }
+    TracePort("Odesláno " + std::to_string(sent) + " bajtů, úloha ukončena.");
+    return true;
 }
 
 std::vector<std::string> InstalledPrinterQueues()

@@ -13,8 +13,8 @@
 
 class PrinterPort {
 public:
-    // A job still open when its port goes away is ended as Close would end it, so
-    // that what was sent is printed, as on a port device; nothing is reported.
+    // A job still open when its port goes away is given up as Abort gives it up:
+    // half a document is never handed on as if it were whole.
     virtual ~PrinterPort() = default;
 
     // Sends all count bytes; false, with Failure() saying why, when the destination
@@ -24,6 +24,12 @@ public:
     virtual void Flush() {}
     // Ends the job; false, with Failure(), when the destination did not take it.
     virtual bool Close() = 0;
+    // Gives the job up after a failure: a queue drops what it holds, a device keeps what
+    // it has taken already.
+    virtual void Abort() {}
+    // The most one write should carry, so that each write's time-out measures a printer
+    // that takes nothing rather than a long document; 0 for no limit.
+    virtual size_t WriteLimit() const { return 0; }
     // Which way the bytes go, for a console that shows it (code page 1250).
     virtual std::string Description() const = 0;
 
@@ -38,6 +44,7 @@ protected:
 struct PortJob {
     std::string name = "Quillet";  // the spooler's document name, code page 1250
     DWORD timeoutMs = 30000;       // how long one write may take on a device
+    std::string settingsFile;      // the program's settings, which must never be a port; may be empty
 };
 
 // How a port name is reached.
@@ -52,13 +59,27 @@ enum class PortWay {
 PortWay ClassifyPort(const std::string& name);
 
 // Opens the port for one job: a queue gets its spooler job started, anything else is
-// opened by CreateFile. Null, with the reason in failure, when it cannot be opened.
+// opened by CreateFile. Null, with the reason in failure, when it cannot be opened. A name
+// that would print nowhere or somewhere else than it says is refused: Windows' NUL device
+// under any of its names, the settings file, a name over 259 characters, and bytes that
+// have no place in a Windows name.
 std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& name, const PortJob& job, std::string& failure);
 
 // Opens the port as a print would and lets it go again without sending anything or
 // starting a job; a file that the opening made is removed again. Empty when the port
 // opened, else the reason.
-std::string CheckPrinterPort(const std::string& name);
+std::string CheckPrinterPort(const std::string& name, const std::string& settingsFile = {});
+
+// The one message for the user when a print fails, naming the port and the reason: the
+// port could not be opened, or it did not take the job.
+std::string PortOpenFailure(const std::string& name, const std::string& reason);
+std::string PortWriteFailure(const std::string& name, const std::string& reason);
+
+// Sends bytes, copies times over, as one job to the named port, in as few writes as the
+// port allows. False, with the message for the user in failure, when the port did not
+// open or did not take all of it; a queue's job is then given up. Nothing is shown here.
+bool SendToPort(const std::string& name, const PortJob& job, const std::string& bytes, int copies,
+                std::string& failure);
 
 // The installed printer queues, local and connections, in the spooler's order.
 std::vector<std::string> InstalledPrinterQueues();

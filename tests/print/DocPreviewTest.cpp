@@ -55,15 +55,19 @@ protected:
     {
         return PrintRequest(config, ChooseDocument, [&](const std::string& path, long& docId) {
             Driven<CDocPickerDlg> picker(path);
-            picker.SetPreviewer([&](long id, std::string& bytes) {
+            picker.SetPreviewer([&](long id, DocumentJob& job) {
                 ++previews;
-                const bool ok = PreviewDocument(config, id, bytes) == PrintOutcome::Printed;
-                shown = bytes;
+                const bool ok = PreviewDocument(config, id, job) == PrintOutcome::Printed;
+                shown = job.bytes;
                 return ok;
             });
             steps(picker);
             if (picker.DoModal() != IDOK)
                 return false;
+            if (const DocumentJob* job = picker.ShownDocument()) {
+                printedShown = PrintDocumentJob(config, *job);
+                return false;
+            }
             docId = picker.SelectedDocId();
             return true;
         });
@@ -75,6 +79,7 @@ protected:
     TempFile port{"prn"};
     MessageBoxRecorder boxes;
     std::string shown;
+    PrintOutcome printedShown = PrintOutcome::NothingPrinted;
     int previews = 0;
 };
 
@@ -135,7 +140,9 @@ TEST_F(DocPreviewTest, TiskInThePreviewPrintsThePageItShowed)
             PostMessageA(preview, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(preview, IDOK)));
         });
     });
-    EXPECT_EQ(PrintOutcome::Printed, outcome);
+    // The page shown is printed as it was shown, not laid out again.
+    EXPECT_EQ(PrintOutcome::NothingPrinted, outcome);
+    EXPECT_EQ(PrintOutcome::Printed, printedShown);
     EXPECT_EQ("Náhled – P0002", caption);
     // The sheet (9.5 by 6 inches) fills the view's width; the scroll range is all of it
     // and the desk's narrow margins around it.

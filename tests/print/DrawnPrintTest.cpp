@@ -84,9 +84,9 @@ protected:
 
     std::string Listing(long id)
     {
-        std::string bytes;
-        EXPECT_EQ(PrintOutcome::Printed, PreviewDocument(config, id, bytes));
-        return bytes;
+        DocumentJob job;
+        EXPECT_EQ(PrintOutcome::Printed, PreviewDocument(config, id, job));
+        return job.bytes;
     }
 
     PrintOutcome Print(PrintMode mode)

@@ -2,7 +2,8 @@
 // with the component calls it makes, next to a plain sequential read of the item file; the
 // picker's fill of the 50 newest documents; the same print on a sample installation laid
 // out by samplehost.exe; and the peak memory of each, measured in a process of its own.
-// Usage: document_print_bench [item rows...]   (needs mon2kdbe.dll registered, a display)
+// With --note, a single delivery note of each number of rows, printed as F11 prints it.
+// Usage: document_print_bench [--note] [item rows...]   (needs mon2kdbe.dll registered, a display)
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -27,9 +28,11 @@ namespace {
 constexpr long kRowsPerDocument = 20;
 constexpr long kCards = 3000;
 constexpr int kRuns = 5;
+constexpr int kNoteRuns = 3;
 
-// The year's documents: cash sales and delivery notes in turn, the newest a cash sale.
-void WriteDocuments(const std::string& path, long documents)
+// The year's documents: cash sales and delivery notes in turn, the newest a cash sale, or
+// a delivery note when note is set.
+void WriteDocuments(const std::string& path, long documents, bool note)
 {
     using namespace dbf;
     DbfWriter w(path, {{"Typ", FieldType::Character, 1},
@@ -53,7 +56,7 @@ void WriteDocuments(const std::string& path, long documents)
                        {"DPH22", FieldType::Numeric, 14, 2},
                        {"Celkem", FieldType::Numeric, 14, 2}});
     for (long id = 1; id <= documents; ++id) {
-        const bool sale = id % 3 != 0 || id == documents;
+        const bool sale = id == documents ? !note : id % 3 != 0;
         char number[24];
         std::snprintf(number, sizeof number, "%s2026%06ld", sale ? "P" : "D", id);
         w.Add({sale ? "P" : "D", number, id, "Stavebniny Šťastný a synové s.r.o.",
@@ -65,8 +68,8 @@ void WriteDocuments(const std::string& path, long documents)
 }
 
 // The year's item rows, appended document by document as a shop writes them; about one
-// row in ten is not a sale row.
-void WriteItems(const std::string& path, long documents, long items)
+// row in ten is not a sale row, unless every row is to be printed.
+void WriteItems(const std::string& path, long documents, long items, bool allPrinted)
 {
     using namespace dbf;
     DbfWriter w(path, {{"TypDokladu", FieldType::Character, 2},
@@ -80,7 +83,7 @@ void WriteItems(const std::string& path, long documents, long items)
                        {"DPH", FieldType::Numeric, 5, 2}});
     std::vector<Value> row(9);
     for (long i = 0; i < items; ++i) {
-        row[0] = (i % 10 == 9) ? "T" : "S";
+        row[0] = (i % 10 == 9 && !allPrinted) ? "T" : "S";
         row[1] = static_cast<long>(static_cast<long long>(i) * documents / items + 1);
         row[2] = "Šroubek pozinkovaný M" + std::to_string(i % 97) + " s podložkou";
         row[3] = "KAT-" + std::to_string(i % 10007);
@@ -168,8 +171,27 @@ double FilesMb(const std::vector<std::string>& paths)
     return total;
 }
 
+// One delivery note of many rows to the file port, as F11 prints it, and the memory that
+// takes.
+int MeasureNote(AgendaConfig& config)
+{
+    bool ok = true;
+    std::printf("  print the delivery note, file   ");
+    for (int run = 0; run < kNoteRuns; ++run) {
+        DeleteFileA(config.Port.c_str());
+        const double t = Now();
+        const PrintOutcome outcome = PrintRequest(config, LastDeliveryNote);
+        std::printf(" %7.2f%s", Now() - t, outcome == PrintOutcome::Printed ? "" : " (NOT PRINTED)");
+        ok = ok && outcome == PrintOutcome::Printed;
+    }
+    std::printf(" s\n  a note of %.1f MB on the port\n", FileMb(config.Port));
+    DeleteFileA(config.Port.c_str());
+    PrintMemory("  memory of this process:");
+    return ok ? 0 : 1;
+}
+
 // In a process of its own, so that the peak memory is the print's and not the writing's.
-int Measure(const std::string& agendaDir, const std::string& yearDir)
+int Measure(const std::string& agendaDir, const std::string& yearDir, bool note)
 {
     const std::string items = yearDir + "SkSezPol.dbf";
     const std::string port = yearDir + "port.prn";
@@ -182,6 +204,8 @@ int Measure(const std::string& agendaDir, const std::string& yearDir)
     config.YearDir = yearDir;
     config.Port = port;
     SetMessageBoxHandler([](const std::string&, UINT flags) { return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK; });
+    if (note)
+        return MeasureNote(config);
     SetHostTableWrapper([](ComPtr<IMon2kDbeTable> table) { return Wrap<CountingTable>(std::move(table)); });
     bool ok = true;
 
@@ -228,10 +252,11 @@ int Measure(const std::string& agendaDir, const std::string& yearDir)
 }
 
 // Runs this program again to measure the agenda; the folders end in a backslash.
-bool RunMeasure(const std::string& agendaDir, const std::string& yearDir)
+bool RunMeasure(const std::string& agendaDir, const std::string& yearDir, bool note = false)
 {
     // A backslash before a closing quote would escape it: the folders go without theirs.
-    const std::string arguments = "--measure \"" + agendaDir.substr(0, agendaDir.size() - 1) + "\" \"" +
+    const std::string arguments = std::string(note ? "--measure-note" : "--measure") + " \"" +
+                                  agendaDir.substr(0, agendaDir.size() - 1) + "\" \"" +
                                   yearDir.substr(0, yearDir.size() - 1) + "\"";
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -263,24 +288,25 @@ void RemoveFiles(const std::string& folder)
     FindClose(search);
 }
 
-// A year of the given size with its index files, measured, then removed.
-bool BenchYear(const std::string& root, long items)
+// A year of the given size with its index files, measured, then removed. With note, the
+// year holds one delivery note with all the rows.
+bool BenchYear(const std::string& root, long items, bool note)
 {
     const std::string agendaDir = root + "\\Firma\\";
     const std::string yearDir = agendaDir + "Rok2026\\";
     CreateDirectoryA(agendaDir.c_str(), nullptr);
     CreateDirectoryA(yearDir.c_str(), nullptr);
-    const long documents = std::max(1L, items / kRowsPerDocument);
+    const long documents = note ? 1 : std::max(1L, items / kRowsPerDocument);
     const double t = Now();
-    WriteDocuments(yearDir + "SkSezDok.dbf", documents);
-    WriteItems(yearDir + "SkSezPol.dbf", documents, items);
+    WriteDocuments(yearDir + "SkSezDok.dbf", documents, note);
+    WriteItems(yearDir + "SkSezPol.dbf", documents, items, note);
     WriteCards(agendaDir + "SkSezZas.dbf");
     dbf::WriteIndex(yearDir + "SkSezDok.dbf", "CDokladu");
     dbf::WriteIndex(yearDir + "SkSezPol.dbf", "CDokladu");
     dbf::WriteIndex(agendaDir + "SkSezZas.dbf", "Cislo");
     std::printf("year of %ld item rows (%.1f MB), %ld documents, %ld stock cards, written in %.1f s\n", items,
                 FileMb(yearDir + "SkSezPol.dbf"), documents, kCards, Now() - t);
-    const bool ok = RunMeasure(agendaDir, yearDir);
+    const bool ok = RunMeasure(agendaDir, yearDir, note);
     RemoveFiles(yearDir);
     RemoveFiles(agendaDir);
     RemoveDirectoryA(yearDir.c_str());
@@ -329,18 +355,21 @@ int main(int argc, char** argv)
         return 1;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    if (argc == 4 && std::string(argv[1]) == "--measure")
-        return Measure(std::string(argv[2]) + "\\", std::string(argv[3]) + "\\");
+    if (argc == 4 && (std::string(argv[1]) == "--measure" || std::string(argv[1]) == "--measure-note"))
+        return Measure(std::string(argv[2]) + "\\", std::string(argv[3]) + "\\", argv[1][9] == '-');
 
+    const bool note = argc > 1 && std::string(argv[1]) == "--note";
     std::vector<long> sizes;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = note ? 2 : 1; i < argc; ++i) {
         const long items = std::atol(argv[i]);
         if (items < 1) {
-            std::printf("usage: document_print_bench [item rows...]\n");
+            std::printf("usage: document_print_bench [--note] [item rows...]\n");
             return 2;
         }
         sizes.push_back(items);
     }
+    if (sizes.empty() && note)
+        sizes = {5000, 100000};
     if (sizes.empty())
         sizes = {10000, 100000, 1000000, 2000000};
 
@@ -349,9 +378,9 @@ int main(int argc, char** argv)
     const std::string root = std::string(temp) + "qlt-print-bench";
     CreateDirectoryA(root.c_str(), nullptr);
     std::printf("times in ms, %d runs each; calls counted at the component's interface\n", kRuns);
-    bool ok = BenchSample(root);
+    bool ok = note || BenchSample(root);
     for (long items : sizes)
-        ok = BenchYear(root, items) && ok;
+        ok = BenchYear(root, items, note) && ok;
     RemoveDirectoryA(root.c_str());
     CoUninitialize();
     return ok ? 0 : 1;

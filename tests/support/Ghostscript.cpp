@@ -27,17 +27,24 @@ std::string UnixPath(const std::string& path)
 
 std::string PostScriptText(const std::string& path)
 {
+    // The spooler may hand the job to its port a moment after the job ended.
+    for (int wait = 0; wait < 100 && FileBytes(path).find("%%EOF") == std::string::npos; ++wait)
+        Sleep(100);
     TempFile text("gst");
-    std::string command = "/usr/bin/gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile=" +
-                          UnixPath(text.Path()) + " " + UnixPath(path);
+    TempFile done("gsd");
+    DeleteFileA(done.Path().c_str());
+    // A Unix process is not waited for through its handle: it says it is done with a file.
+    std::string command = "/bin/sh -c \"/usr/bin/gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile='" +
+                          UnixPath(text.Path()) + "' '" + UnixPath(path) + "'; : > '" + UnixPath(done.Path()) + "'\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return "<no ghostscript>";
-    WaitForSingleObject(process.hProcess, 60000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    for (int wait = 0; wait < 600 && GetFileAttributesA(done.Path().c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
+        Sleep(100);
     return text.Read();
 }
 

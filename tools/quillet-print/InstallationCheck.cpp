@@ -195,9 +195,7 @@ void CheckRoute(Report& report, const std::string& port, PrintRezim rezim)
         report.Line(Verdict::Wrong, "Tisk: " + text);
         return;
     }
-    report.Ok(std::string(route.way == DocumentWay::Drawn ? "Tisk: kreslený přes ovladač Windows – "
-                                                          : "Tisk: data ESC/P – ") +
-              route.why);
+    report.Ok("Tisk: " + route.why);
 }
 
 }  // namespace
@@ -229,8 +227,8 @@ int RunInstallationCheck(const std::function<void(const std::string& line)>& wri
     } else {
         report.Line(Verdict::Skipped, "Tabulky a poslední doklady: bez agendy a databázové komponenty je nelze otevřít");
     }
-    CheckPort(report, config.Port);
     CheckRoute(report, config.Port, config.Rezim);
+    CheckPort(report, config.Port);
 
     if (report.WrongCount() == 0) {
         write("Vše v pořádku: Quillet může tisknout.\n");

@@ -1,16 +1,18 @@
-// The preview: the pages drawn by the ESC/P page renderer at the width of the view
-// (the sheet fills it), one under the other, scrolled with the bar, the wheel or the keys.
-// For a printer that gets drawn pages, its own sheets as the drawing code makes them.
+// The preview: the sheets drawn by the ESC/P rasteriser at the width of the view (the
+// sheet fills it), one under the other, scrolled with the bar, the wheel or the keys. Only
+// the sheets in sight are drawn and kept. For a printer that gets drawn pages, its own
+// sheets as the drawing code makes them for it.
 #include "print/DocPreviewDlg.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <utility>
 #include <vector>
 
-#include "EscpRender.h"
+#include "print/escp/EscpRender.h"
 #include "framework/Gdi.h"
 #include "print/escp/EscpDraw.h"
 #include "res/resource.h"
@@ -27,12 +29,14 @@ constexpr double kMaxDpi = 150;                 // a wider screen shows the shee
 
 class CDocPreviewDlg::PageView {
 public:
-    PageView(std::string bytes, std::string drawnQueue) : bytes_(std::move(bytes)), queue_(std::move(drawnQueue))
+    PageView(const std::string& bytes, const std::string& drawnQueue) : job_(InterpretEscp(bytes))
     {
-        if (!queue_.empty())
-            sheetInches_ = QueuePaperWidthInches(queue_);
-        if (sheetInches_ <= 0) {
-            queue_.clear();
+        if (!drawnQueue.empty())
+            sheetInches_ = QueuePaperWidthInches(drawnQueue);
+        if (sheetInches_ > 0) {
+            queue_ = drawnQueue;
+            bytes_ = bytes;
+        } else {
             sheetInches_ = kSheetWidthInches;
         }
     }
@@ -126,10 +130,19 @@ private:
         if (width > 0 && width != width_) {
             width_ = width;
             dpi_ = std::min(kMaxDpi, width / sheetInches_);
-            pages_ = queue_.empty() ? RenderEscpPages(bytes_, dpi_) : DrawnPages();
+            shown_.clear();
             total_ = kGap;
-            for (const EscpPageImage& page : pages_)
-                total_ += page.height + kGap;
+            if (!queue_.empty()) {
+                // A drawn document is a few sheets of the printer's paper: all drawn at once.
+                drawn_.clear();
+                std::string failure;
+                for (DrawnPreview& sheet : PreviewDrawnSheets(queue_, bytes_, dpi_, failure)) {
+                    total_ += sheet.height + kGap;
+                    drawn_.push_back({sheet.width, sheet.height, std::move(sheet.pixels)});
+                }
+            }
+            for (size_t sheet = 0; drawn_.empty() && sheet < job_.forms.size(); ++sheet)
+                total_ += EscpSheetHeight(job_, sheet, dpi_) + kGap;
         }
         ScrollTo(top_);
     }
@@ -173,8 +186,16 @@ private:
         RECT client{};
         GetClientRect(hwnd_, &client);
         int y = kGap - top_;
-        for (const EscpPageImage& page : pages_) {
-            if (y < client.bottom && y + page.height > 0) {
+        std::map<size_t, EscpPageImage> shown;
+        const size_t sheets = drawn_.empty() ? job_.forms.size() : drawn_.size();
+        for (size_t sheet = 0; sheet < sheets && y < client.bottom; ++sheet) {
+            const int height = drawn_.empty() ? EscpSheetHeight(job_, sheet, dpi_) : drawn_[sheet].height;
+            if (y + height > 0) {
+                const auto drawn = shown_.find(sheet);
+                const EscpPageImage& page =
+                    !drawn_.empty() ? drawn_[sheet]
+                                    : shown[sheet] = drawn != shown_.end() ? std::move(drawn->second)
+                                                                           : RenderEscpSheet(job_, sheet, dpi_);
                 BITMAPINFO bmi{};
                 bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
                 bmi.bmiHeader.biWidth = page.width;
@@ -186,33 +207,19 @@ private:
                               page.pixels.data(), &bmi, DIB_RGB_COLORS, SRCCOPY);
                 ExcludeClipRect(dc, 0, y, page.width, y + page.height);
             }
-            y += page.height + kGap;
+            y += height + kGap;
         }
+        shown_ = std::move(shown);
         Brush desk(CreateSolidBrush(kDesk));
         FillRect(dc, &client, desk.Get());
     }
 
-    // The sheets as the printer's driver will get them; continuous paper when the
-    // printer cannot be asked.
-    std::vector<EscpPageImage> DrawnPages() const
-    {
-        std::string failure;
-        std::vector<EscpPageImage> pages;
-        for (DrawnPreview& sheet : PreviewDrawnSheets(queue_, bytes_, dpi_, failure)) {
-            EscpPageImage page;
-            page.width = sheet.width;
-            page.height = sheet.height;
-            page.pixels = std::move(sheet.pixels);
-            pages.push_back(std::move(page));
-        }
-        return pages.empty() ? RenderEscpPages(bytes_, dpi_) : pages;
-    }
-
     HWND hwnd_ = nullptr;
-    std::string bytes_;
-    std::string queue_;
+    EscpJob job_;
+    std::map<size_t, EscpPageImage> shown_;  // the sheets in sight at the last paint
+    std::string queue_, bytes_;              // a printer that gets drawn pages, and the job
     double sheetInches_ = 0;
-    std::vector<EscpPageImage> pages_;
+    std::vector<EscpPageImage> drawn_;       // its sheets, when it does
     double dpi_ = 0;
     int width_ = 0;
     int height_ = 0;
@@ -222,7 +229,7 @@ private:
 
 CDocPreviewDlg::CDocPreviewDlg(std::string bytes, const std::string& number, HWND parent,
                                const std::string& drawnQueue)
-    : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(std::move(bytes), drawnQueue)),
+    : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(bytes, drawnQueue)),
       caption_("Náhled – " + number)
 {
 }

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "EscpDecode.h"
+#include "print/escp/EscpDecode.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "EscpDecode.h"
+#include "print/escp/EscpDecode.h"
 #include "printer/CharMap852.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "EscpDecode.h"
+#include "print/escp/EscpDecode.h"
 
 inline std::string Bytes(std::initializer_list<int> bytes)
 {

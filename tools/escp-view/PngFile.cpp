@@ -1,5 +1,5 @@
-// PNG by hand: signature, IHDR, pHYs, IDAT holding a zlib stream of stored deflate blocks
-// (no compression, so no library is needed), IEND; each chunk closed by its CRC-32.
+// PNG by hand: signature, IHDR, pHYs, IDAT chunks holding a zlib stream of stored deflate
+// blocks (no compression, so no library is needed), IEND; each chunk closed by its CRC-32.
 #include "PngFile.h"
 
 #include <algorithm>
@@ -32,71 +32,91 @@ void PutBigEndian(std::string& out, uint32_t value)
         out += static_cast<char>((value >> shift) & 0xFF);
 }
 
-void PutChunk(std::string& out, const char* type, const std::string& data)
-{
-    PutBigEndian(out, static_cast<uint32_t>(data.size()));
-    const size_t typeAt = out.size();
-    out += type;
-    out += data;
-    PutBigEndian(out, Crc32(out, typeAt));
-}
-
-// A zlib stream of stored blocks, each at most 65535 bytes, ended by the Adler-32 sum.
-std::string ZlibStored(const std::string& raw)
-{
-    std::string out = "\x78\x01";
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    size_t at = 0;
-    do {
-        const size_t length = std::min<size_t>(raw.size() - at, 65535);
-        const bool last = at + length == raw.size();
-        out += static_cast<char>(last ? 1 : 0);
-        out += static_cast<char>(length & 0xFF);
-        out += static_cast<char>(length >> 8);
-        out += static_cast<char>(~length & 0xFF);
-        out += static_cast<char>((~length >> 8) & 0xFF);
-        out.append(raw, at, length);
-        at += length;
-    } while (at < raw.size());
-    PutBigEndian(out, (b << 16) | a);
-    return out;
-}
+// The data of one IDAT chunk at most: a sheet at 600 dpi is written in many.
+constexpr size_t kChunkBytes = 1 << 16;
+constexpr size_t kBlockBytes = 65535;  // of a stored deflate block at most
 
 }  // namespace
 
-std::string EncodePng(const EscpPageImage& image, int dpi)
+PngWriter::PngWriter(std::ostream& out, int width, int height, int dpi)
+    : out_(out), rawLeft_(static_cast<uint64_t>(height) * (1 + 3 * static_cast<uint64_t>(width)))
 {
-    std::string out = "\x89PNG\r\n\x1A\n";
+    out_.write("\x89PNG\r\n\x1A\n", 8);
 
     std::string header;
-    PutBigEndian(header, static_cast<uint32_t>(image.width));
-    PutBigEndian(header, static_cast<uint32_t>(image.height));
+    PutBigEndian(header, static_cast<uint32_t>(width));
+    PutBigEndian(header, static_cast<uint32_t>(height));
     header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
-    PutChunk(out, "IHDR", header);
+    PutChunk("IHDR", header);
 
     std::string physical;
     const uint32_t perMetre = static_cast<uint32_t>(dpi / 0.0254 + 0.5);
     PutBigEndian(physical, perMetre);
     PutBigEndian(physical, perMetre);
     physical += '\x01';  // the unit is the metre
-    PutChunk(out, "pHYs", physical);
+    PutChunk("pHYs", physical);
 
-    std::string raw;
-    raw.reserve(static_cast<size_t>(image.height) * (1 + 3 * static_cast<size_t>(image.width)));
-    for (int y = 0; y < image.height; ++y) {
-        raw += '\0';  // no filter on this row
-        for (int x = 0; x < image.width; ++x) {
-            const uint32_t p = image.At(x, y);
-            raw += static_cast<char>((p >> 16) & 0xFF);
-            raw += static_cast<char>((p >> 8) & 0xFF);
-            raw += static_cast<char>(p & 0xFF);
+    pending_ = "\x78\x01";  // zlib: deflate, 32K window, no dictionary
+}
+
+void PngWriter::AddRows(const EscpPageImage& band)
+{
+    std::string row;
+    for (int y = 0; y < band.height; ++y) {
+        row.assign(1, '\0');  // no filter on this row
+        for (int x = 0; x < band.width; ++x) {
+            const uint32_t p = band.At(x, y);
+            row += static_cast<char>((p >> 16) & 0xFF);
+            row += static_cast<char>((p >> 8) & 0xFF);
+            row += static_cast<char>(p & 0xFF);
+        }
+        Raw(row);
+    }
+}
+
+void PngWriter::Raw(const std::string& bytes)
+{
+    size_t at = 0;
+    while (at < bytes.size() && rawLeft_ > 0) {
+        if (blockLeft_ == 0) {
+            // The picture's size is known, so each block knows whether it is the last.
+            blockLeft_ = static_cast<size_t>(std::min<uint64_t>(rawLeft_, kBlockBytes));
+            pending_ += static_cast<char>(blockLeft_ == rawLeft_ ? 1 : 0);
+            pending_ += static_cast<char>(blockLeft_ & 0xFF);
+            pending_ += static_cast<char>(blockLeft_ >> 8);
+            pending_ += static_cast<char>(~blockLeft_ & 0xFF);
+            pending_ += static_cast<char>((~blockLeft_ >> 8) & 0xFF);
+        }
+        const size_t length = std::min(bytes.size() - at, blockLeft_);
+        for (size_t i = at; i < at + length; ++i) {
+            adlerA_ = (adlerA_ + static_cast<unsigned char>(bytes[i])) % 65521;
+            adlerB_ = (adlerB_ + adlerA_) % 65521;
+        }
+        pending_.append(bytes, at, length);
+        at += length;
+        blockLeft_ -= length;
+        rawLeft_ -= length;
+        while (pending_.size() >= kChunkBytes) {
+            PutChunk("IDAT", pending_.substr(0, kChunkBytes));
+            pending_.erase(0, kChunkBytes);
         }
     }
-    PutChunk(out, "IDAT", ZlibStored(raw));
-    PutChunk(out, "IEND", "");
-    return out;
+}
+
+void PngWriter::Finish()
+{
+    PutBigEndian(pending_, (adlerB_ << 16) | adlerA_);
+    PutChunk("IDAT", pending_);
+    pending_.clear();
+    PutChunk("IEND", "");
+}
+
+void PngWriter::PutChunk(const char* type, const std::string& data)
+{
+    std::string chunk;
+    PutBigEndian(chunk, static_cast<uint32_t>(data.size()));
+    chunk += type;
+    chunk += data;
+    PutBigEndian(chunk, Crc32(chunk, 4));
+    out_.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
 }

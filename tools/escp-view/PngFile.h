@@ -1,10 +1,31 @@
-// Writes a page picture as a PNG file: 8-bit RGB, uncompressed deflate blocks, with its
-// resolution recorded so that viewers and printers show it at its real size.
+// Writes a sheet as a PNG file a band of rows at a time: 8-bit RGB, uncompressed deflate
+// blocks, with its resolution recorded so that viewers and printers show it at its real size.
 #pragma once
 
+#include <cstdint>
+#include <ostream>
 #include <string>
 
-#include "EscpRender.h"
+#include "print/escp/EscpRender.h"
 
-// The PNG file's bytes for image at dpi pixels per inch.
-std::string EncodePng(const EscpPageImage& image, int dpi);
+class PngWriter {
+public:
+    // Writes the signature and the header of a width x height picture at dpi.
+    PngWriter(std::ostream& out, int width, int height, int dpi);
+
+    // The next rows, from the top; the band is as wide as the picture.
+    void AddRows(const EscpPageImage& band);
+
+    // After the last row: the rest of the data and the end chunk.
+    void Finish();
+
+private:
+    void Raw(const std::string& bytes);
+    void PutChunk(const char* type, const std::string& data);
+
+    std::ostream& out_;
+    std::string pending_;  // compressed data not yet in a chunk
+    uint64_t rawLeft_;     // picture bytes still to come
+    size_t blockLeft_ = 0;  // of them in the current deflate block
+    uint32_t adlerA_ = 1, adlerB_ = 0;
+};

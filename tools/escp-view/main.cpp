@@ -11,13 +11,19 @@
 #include <iostream>
 #include <sstream>
 
-#include "EscpDecode.h"
-#include "EscpRender.h"
 #include "PngFile.h"
+#include "print/escp/EscpDecode.h"
+#include "print/escp/EscpInterpret.h"
+#include "print/escp/EscpRender.h"
 
 namespace {
 
 constexpr int kDefaultDpi = 120;
+// Pictures written for one job at most: enough for any document, and a job that would fill
+// more (a stream of line feeds, say) is refused before any file is written.
+constexpr size_t kMaxSheets = 1000;
+// Pixel rows drawn at once: a sheet's picture is never held whole.
+constexpr int kBandRows = 256;
 
 int Usage()
 {
@@ -42,6 +48,35 @@ std::string PagePath(const std::string& first, size_t page)
     const std::string stem = hasExtension ? first.substr(0, dot) : first;
     const std::string extension = hasExtension ? first.substr(dot) : std::string();
     return stem + "-" + std::to_string(page) + extension;
+}
+
+// One PNG file per sheet, each written a band of rows at a time.
+int WritePngs(const EscpJob& job, const std::string& first, int dpi)
+{
+    const size_t sheets = job.forms.size();
+    if (sheets > kMaxSheets) {
+        std::fprintf(stderr,
+                     "escp-view: the job fills %u sheets, more than the %u drawn at most; no picture written "
+                     "(without --png it is shown as text)\n",
+                     unsigned(sheets), unsigned(kMaxSheets));
+        return 1;
+    }
+    for (size_t i = 0; i < sheets; ++i) {
+        const std::string path = PagePath(first, i + 1);
+        const int width = EscpSheetWidth(dpi), height = EscpSheetHeight(job, i, dpi);
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        PngWriter writer(out, width, height, dpi);
+        for (int row = 0; row < height && out; row += kBandRows)
+            writer.AddRows(RenderEscpBand(job, i, dpi, row, kBandRows));
+        writer.Finish();
+        if (!out.flush()) {
+            std::fprintf(stderr, "escp-view: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s: page %u of %u, %d x %d pixels at %d dpi\n", path.c_str(), unsigned(i + 1),
+                    unsigned(sheets), width, height, dpi);
+    }
+    return 0;
 }
 
 }  // namespace
@@ -82,21 +117,8 @@ int main(int argc, char** argv)
         bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     }
 
-    if (!png.empty()) {
-        const std::vector<EscpPageImage> pages = RenderEscpPages(bytes, dpi);
-        for (size_t i = 0; i < pages.size(); ++i) {
-            const std::string path = PagePath(png, i + 1);
-            const std::string data = EncodePng(pages[i], dpi);
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            if (!out.write(data.data(), static_cast<std::streamsize>(data.size())) || !out.flush()) {
-                std::fprintf(stderr, "escp-view: cannot write %s\n", path.c_str());
-                return 1;
-            }
-            std::printf("%s: page %u of %u, %d x %d pixels at %d dpi\n", path.c_str(), unsigned(i + 1),
-                        unsigned(pages.size()), pages[i].width, pages[i].height, dpi);
-        }
-        return 0;
-    }
+    if (!png.empty())
+        return WritePngs(InterpretEscp(bytes), png, dpi);
 
     // Binary output: the lines end in LF, and UTF-8 passes through untouched.
     _setmode(_fileno(stdout), _O_BINARY);

@@ -33,6 +33,8 @@ TEST(EscpDecode, JobBecomesReadableLines)
         {"lone CR and LF", "a\rb\n", "[80] a{CR}b {LF}\n"},
         {"page in lines, NLQ", Bytes({0x1B, 0x43, 66, 0x1B, 0x78, 0x01}),
          "{page 66 lines} {NLQ}\n"},
+        {"page lengths the printer ignores", Bytes({0x1B, 0x43, 0x00, 23, 0x1B, 0x43, 0x00, 0x00}),
+         "{page 23 in, ignored} {page 0 in, ignored}\n"},
         {"table assignment of another length", Bytes({0x1B, 0x28, 0x74, 0x01, 0x00, 0x05, 'x'}),
          std::string("[80] ") + u8"«1B 28 74 01 00 05»x {no line end}\n"},
         {"mode with no line after it", Bytes({0x1B, 0x21, 0x04}), "{mode [137 c]}\n"},

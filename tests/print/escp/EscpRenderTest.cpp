@@ -1,6 +1,6 @@
-// The page renderer measured on its pictures: how many characters a line holds in each
-// mode, how long a page is, where pages break, that every letter of the character table
-// is drawn and told apart, and that bytes the printer would not understand are marked.
+// The rasteriser measured on its pictures: how many characters a line holds in each mode,
+// how long a page is, where pages break, that every letter of the character table is
+// drawn and told apart, and that bytes the printer would not understand are marked.
 // escp-view --png is run as a program and its files read back by GDI+.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,11 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "EscpRender.h"
 #include "PortBytes.h"
+#include "print/escp/EscpRender.h"
 #include "support/TempFile.h"
 
 namespace {
+
+// Every sheet of a job, whole: the jobs here are small.
+std::vector<EscpPageImage> RenderEscpPages(const std::string& bytes, double dpi)
+{
+    const EscpJob job = InterpretEscp(bytes);
+    std::vector<EscpPageImage> pages;
+    for (size_t sheet = 0; sheet < job.forms.size(); ++sheet)
+        pages.push_back(RenderEscpSheet(job, sheet, dpi));
+    return pages;
+}
 
 constexpr int kDpi = 120;
 const std::string kInit = Bytes({0x1B, 0x40, 0x1B, 0x30});  // ESC @, lines of 1/8 inch
@@ -85,6 +95,11 @@ TEST(EscpRender, PagesAreAsLongAsTheJobSetsThemAndBreakWhereThePrinterBreaks)
         {"two form feeds: a blank sheet between", sixInches + "A\f\fB", 3, 6 * kDpi},
         {"49 lines of 1/8 inch on a 6-inch page", sixInches + fortyNineLines + "\f", 2, 6 * kDpi},
         {"nothing at all", "", 1, 11 * kDpi},
+        {"ESC C NUL 22", kInit + Bytes({0x1B, 0x43, 0x00, 22}) + "A\f", 1, 22 * kDpi},
+        {"ESC C 132 lines of 1/6 inch", Bytes({0x1B, 0x40, 0x1B, 0x43, 132}) + "A", 1, 22 * kDpi},
+        {"longer than 22 inches, or none: ignored",
+         Bytes({0x1B, 0x43, 133, 0x1B, 0x43, 0x00, 23, 0x1B, 0x43, 0x00, 0x00}) + "A", 1, 11 * kDpi},
+        {"the 68-byte job", Bytes({0x1B, 0x40, 0x1B, 0x43, 0x00, 255}) + std::string(30, 'A') + "\f", 1, 11 * kDpi},
     };
     for (const auto& c : cases) {
         const std::vector<EscpPageImage> pages = RenderEscpPages(c.bytes, kDpi);
@@ -97,6 +112,21 @@ TEST(EscpRender, PagesAreAsLongAsTheJobSetsThemAndBreakWhereThePrinterBreaks)
     // The line after a form feed is the first line of the next sheet.
     const auto pages = RenderEscpPages(sixInches + "|\r\n\f|", kDpi);
     EXPECT_EQ(1, InkRuns(pages[1], LineMiddle(0)));
+}
+
+TEST(EscpRender, SheetDrawnInBandsIsTheWholeSheet)
+{
+    const EscpJob job = InterpretEscp(kInit + Bytes({0x1B, 0x43, 0x00, 2}) + "|\xB5\r\n\xD4|" + Bytes({0x1B, 0x99}) +
+                                      "\r\n" + std::string(7, '_') + "\r\n\f\xB6\r\n");
+    for (size_t sheet = 0; sheet < job.forms.size(); ++sheet) {
+        const EscpPageImage whole = RenderEscpSheet(job, sheet, kDpi);
+        std::vector<uint32_t> banded;
+        for (int row = 0; row < whole.height; row += 7) {
+            const EscpPageImage band = RenderEscpBand(job, sheet, kDpi, row, 7);
+            banded.insert(banded.end(), band.pixels.begin(), band.pixels.end());
+        }
+        EXPECT_EQ(whole.pixels, banded) << sheet;
+    }
 }
 
 // One character alone on a one-inch page.
@@ -161,8 +191,9 @@ TEST(EscpRender, BytesThePrinterWouldNotUnderstandAreMarkedWithoutMovingTheText)
     EXPECT_GT(Marked(RenderEscpPages("A" + Bytes({0x1B}), kDpi)[0]), 0u);
 }
 
-// escp-view.exe beside this test program, run with arguments; its exit status.
-DWORD RunEscpView(const std::string& arguments)
+// escp-view.exe beside this test program, run with arguments, its standard error into a
+// file when one is named; its exit status.
+DWORD RunEscpView(const std::string& arguments, const std::string& errors = {})
 {
     char exe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
@@ -171,9 +202,21 @@ DWORD RunEscpView(const std::string& arguments)
     std::string command = "\"" + dir + "escp-view.exe\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    const HANDLE errorFile = errors.empty() ? INVALID_HANDLE_VALUE
+                                            : CreateFileA(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (errorFile != INVALID_HANDLE_VALUE) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdError = errorFile;
+    }
     PROCESS_INFORMATION process = {};
     DWORD status = 0xFFFFFFFF;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &process);
+    if (errorFile != INVALID_HANDLE_VALUE)
+        CloseHandle(errorFile);
+    if (!started)
         return status;
     WaitForSingleObject(process.hProcess, 60000);
     GetExitCodeProcess(process.hProcess, &status);
@@ -221,6 +264,13 @@ TEST(EscpViewProgram, WritesOnePngPerPageAtTheResolutionAsked)
     const std::string first = out.Path() + ".png";
     const std::string second = out.Path() + "-2.png";
     ASSERT_EQ(0u, RunEscpView("--png \"" + first + "\" --dpi 100 \"" + job.Path() + "\""));
+    // The picture data comes in chunks of at most 64 KiB.
+    const std::string file = FileBytes(first);
+    for (size_t at = 8, length = 0; at + 8 <= file.size(); at += 12 + length) {
+        length = static_cast<unsigned char>(file[at]) << 24 | static_cast<unsigned char>(file[at + 1]) << 16 |
+                 static_cast<unsigned char>(file[at + 2]) << 8 | static_cast<unsigned char>(file[at + 3]);
+        EXPECT_LE(length, 65536u) << file.substr(at + 4, 4);
+    }
     for (const std::string& path : {first, second}) {
         const PngFacts png = ReadPng(path);
         EXPECT_EQ(950u, png.width) << path;
@@ -231,6 +281,14 @@ TEST(EscpViewProgram, WritesOnePngPerPageAtTheResolutionAsked)
     }
     EXPECT_EQ(2u, RunEscpView("--png \"" + first + "\" --dpi 5 \"" + job.Path() + "\""));
     EXPECT_EQ(1u, RunEscpView("--png \"" + first + "\" \"" + job.Path() + ".missing\""));
+    // A job of more sheets than one run draws is refused before any file is written.
+    job.Write(std::string(1001, '\f') + "A");
+    TempFile errors("err");
+    EXPECT_EQ(1u, RunEscpView("--png \"" + first + "\" \"" + job.Path() + "\"", errors.Path()));
+    EXPECT_EQ("escp-view: the job fills 1002 sheets, more than the 1000 drawn at most; no picture written "
+              "(without --png it is shown as text)\r\n",
+              errors.Read());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(first.c_str()));
     Gdiplus::GdiplusShutdown(token);
 }
 

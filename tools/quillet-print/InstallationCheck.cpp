@@ -166,8 +166,8 @@ std::string LayOutProblem(AgendaConfig& config, long docId)
             shown += (shown.empty() ? "" : " ") + text;
         return IDOK;
     });
-    std::string bytes;
-    const PrintOutcome outcome = PreviewDocument(config, docId, bytes);
+    DocumentJob job;
+    const PrintOutcome outcome = PreviewDocument(config, docId, job);
     SetMessageBoxHandler(std::move(previous));
     if (outcome == PrintOutcome::Printed)
         return {};

@@ -152,9 +152,10 @@ TEST_F(PrintRequestTest, ChosenDocumentIsFoundByItsIdAndPrintedWithoutAsking)
         EXPECT_EQ(0, PrintBusy);
     }
     // The preview of that document finds it gone just the same.
-    std::string bytes = "old";
-    EXPECT_EQ(PrintOutcome::NothingPrinted, PreviewDocument(config, 99, bytes));
-    EXPECT_EQ("", bytes);
+    DocumentJob job;
+    job.bytes = "old";
+    EXPECT_EQ(PrintOutcome::NothingPrinted, PreviewDocument(config, 99, job));
+    EXPECT_EQ("", job.bytes);
     ASSERT_EQ(2u, boxes.Shown().size());
     for (const auto& box : boxes.Shown()) {
         EXPECT_EQ("Vybraný doklad už v MoneyS3 není, mezitím byl smazán.", box.text);

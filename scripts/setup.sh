@@ -9,10 +9,11 @@ set -euo pipefail
 # prefix; xvfb, xauth: a screen for dialogs; xdotool, x11-utils, imagemagick: keystrokes,
 # clicks and screenshots in end-to-end runs; googletest: the test framework's sources;
 # locales: cs_CZ.UTF-8; python3: regenerating the icons and bitmaps; fonts-wine: Wine's own
-# fonts, so that dialogs get the metrics they were laid out for; nsis: the setup program.
+# fonts, so that dialogs get the metrics they were laid out for; nsis: the setup program;
+# ghostscript: reads back as text the PostScript that a drawn document becomes.
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick googletest
-          locales python3 fonts-wine nsis)
+          locales python3 fonts-wine nsis ghostscript)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -13,6 +13,7 @@
 #include "host/ComponentRegistration.h"
 #include "host/HostTable.h"
 #include "print/DocPickerDlg.h"
+#include "printer/PrintRoute.h"
 #include "res/resource.h"
 
 namespace {
@@ -239,6 +240,9 @@ void CTrayDlg::PrintRequest(PrintMode mode)
         picker.SetPreviewer([this](long id, DocumentJob& job) {
             return PreviewDocument(config_, id, job) == PrintOutcome::Printed;
         });
+        const DocumentRoute route = ChooseDocumentRoute(config_.Port, config_.Rezim);
+        if (route.way == DocumentWay::Drawn)
+            picker.SetDrawnQueue(route.queue);
         if (picker.DoModal() != IDOK)
             return false;
         // What the preview showed is what is printed, not a new layout of the document.

@@ -95,6 +95,9 @@ void AgendaConfig::Load()
     const std::string ini = QuilletIniPath();
     ReadFirma(ini, *this);
     PortTimeout = ReadPortTimeout(ini);
+    Rezim = ReadRezim(ini);
+    KopieDanovyDoklad = ReadCopies(ini, "KopieDanovyDoklad");
+    KopieDodaciList = ReadCopies(ini, "KopieDodaciList");
 }
 
 std::string QuilletIniPath()

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/HostTable.h"
+#include "printer/PrintRoute.h"
 
 class AgendaConfig {
 public:
@@ -30,6 +31,9 @@ public:
     std::string Nazev, Ulice, Mesto, PSC, ICO, DIC, RegCislo, Tel, Fax;
     std::string Port;
     int PortTimeout = 30;   // seconds one write to the port may take
+    PrintRezim Rezim = PrintRezim::Auto;  // ESC/P or drawn, or as the queue's driver says
+    int KopieDanovyDoklad = 1;            // copies of each document in its one job, 1 to 9
+    int KopieDodaciList = 1;
     HostTable StockCardTable;
     std::string AgendaDir;  // ends in one backslash
     std::string YearDir;    // ends in one backslash

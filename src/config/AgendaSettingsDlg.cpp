@@ -10,6 +10,7 @@
 #include "config/AgendaConfig.h"
 #include "config/FirmaKeys.h"
 #include "framework/MessageBox.h"
+#include "framework/WideText.h"
 #include "printer/PrinterPort.h"
 #include "res/resource.h"
 
@@ -30,9 +31,19 @@ void CAgendaSettingsDlg::DoDataExchange(bool save)
     DdxText(save, IDC_DIC, DIC);
     DdxText(save, IDC_REGCISLO, RegCislo);
     DdxText(save, IDC_PORT, Port);
+    DdxText(save, IDC_KOPIE_DANOVY_DOKLAD, KopieDanovyDoklad);
+    DdxText(save, IDC_KOPIE_DODACI_LIST, KopieDodaciList);
+    const HWND rezim = GetDlgItem(IDC_REZIM);
+    if (save)
+        Rezim = static_cast<PrintRezim>(std::max<LRESULT>(0, SendMessageA(rezim, CB_GETCURSEL, 0, 0)));
+    else
+        SendMessageA(rezim, CB_SETCURSEL, static_cast<WPARAM>(Rezim), 0);
 }
 
 namespace {
+
+// The print modes in the order of PrintRezim.
+const char* const kRezimChoices[] = {"Automaticky", "Jehličková tiskárna (ESC/P)", "Grafický tisk"};
 
 // The choices of the port box; its list is made wide enough for the longest of them.
 void FillPortList(HWND box)
@@ -65,7 +76,13 @@ BOOL CAgendaSettingsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     FillPortList(GetDlgItem(IDC_PORT));
-    ReadFirma(QuilletIniPath(), *this);
+    for (const char* choice : kRezimChoices)
+        SendMessageW(GetDlgItem(IDC_REZIM), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(choice).c_str()));
+    const std::string path = QuilletIniPath();
+    ReadFirma(path, *this);
+    Rezim = ReadRezim(path);
+    KopieDanovyDoklad = std::to_string(ReadCopies(path, "KopieDanovyDoklad"));
+    KopieDodaciList = std::to_string(ReadCopies(path, "KopieDodaciList"));
     UpdateData(false);
     return TRUE;
 }
@@ -74,8 +91,16 @@ void CAgendaSettingsDlg::OnOK()
 {
     if (!UpdateData(true))  // any text 1250 can hold is accepted, empty text too
         return;
+    for (int box : {IDC_KOPIE_DANOVY_DOKLAD, IDC_KOPIE_DODACI_LIST}) {
+        if (!ParseCopies(box == IDC_KOPIE_DANOVY_DOKLAD ? KopieDanovyDoklad : KopieDodaciList)) {
+            ShowMessageBox("Počet kopií musí být číslo od 1 do 9.", MB_OK | MB_ICONEXCLAMATION);
+            SetFocus(GetDlgItem(box));
+            return;
+        }
+    }
     const std::string path = QuilletIniPath();
-    if (!WriteFirma(path, *this)) {
+    if (!WriteFirma(path, *this) ||
+        !WritePrintKeys(path, Rezim, ParseCopies(KopieDanovyDoklad), ParseCopies(KopieDodaciList))) {
         ShowMessageBox("Nastavení se nepodařilo uložit do souboru\n\n" + path, MB_OK | MB_ICONEXCLAMATION);
         return;
     }

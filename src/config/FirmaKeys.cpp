@@ -40,6 +40,48 @@ int ReadPortTimeout(const std::string& iniPath)
     return static_cast<int>(seconds);
 }
 
+PrintRezim ReadRezim(const std::string& iniPath)
+{
+    const std::string text = ReadFirmaKey(iniPath, "Rezim", "");
+    for (PrintRezim rezim : {PrintRezim::Escp, PrintRezim::Grafika}) {
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str(), -1, RezimValue(rezim), -1) == CSTR_EQUAL)
+            return rezim;
+    }
+    return PrintRezim::Auto;
+}
+
+const char* RezimValue(PrintRezim rezim)
+{
+    switch (rezim) {
+    case PrintRezim::Escp: return "escp";
+    case PrintRezim::Grafika: return "grafika";
+    case PrintRezim::Auto: break;
+    }
+    return "auto";
+}
+
+int ParseCopies(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    const size_t last = text.find_last_not_of(' ');
+    if (first == std::string::npos || first != last || text[first] < '1' || text[first] > '0' + kMaxCopies)
+        return 0;
+    return text[first] - '0';
+}
+
+int ReadCopies(const std::string& iniPath, const char* key)
+{
+    const int copies = ParseCopies(ReadFirmaKey(iniPath, key, ""));
+    return copies ? copies : 1;
+}
+
+bool WritePrintKeys(const std::string& iniPath, PrintRezim rezim, int copiesTax, int copiesDelivery)
+{
+    return WriteFirmaKey(iniPath, "Rezim", RezimValue(rezim)) &&
+           WriteFirmaKey(iniPath, "KopieDanovyDoklad", std::to_string(copiesTax)) &&
+           WriteFirmaKey(iniPath, "KopieDodaciList", std::to_string(copiesDelivery));
+}
+
 bool WriteFirmaKey(const std::string& iniPath, const char* key, const std::string& value)
 {
     return WritePrivateProfileStringA(kSection, key, value.c_str(), iniPath.c_str()) != FALSE;

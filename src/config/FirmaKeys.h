@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "printer/PrintRoute.h"
+
 // One key and the member that holds its value; Owner has the ten members named as the keys.
 template <class Owner>
 struct FirmaKey {
@@ -36,6 +38,17 @@ std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char
 // or not a whole number from 1 to 3600.
 constexpr int kDefaultPortTimeout = 30;
 int ReadPortTimeout(const std::string& iniPath);
+
+// Keys "Rezim" (auto, escp, grafika; anything else is auto) and "KopieDanovyDoklad",
+// "KopieDodaciList" (how many times each document is printed, 1 to 9; anything else is 1),
+// written by the settings dialog after the ten keys.
+PrintRezim ReadRezim(const std::string& iniPath);
+const char* RezimValue(PrintRezim rezim);
+constexpr int kMaxCopies = 9;
+int ReadCopies(const std::string& iniPath, const char* key);
+// The number of copies a text gives: 1 to 9, or 0 when it is not such a number.
+int ParseCopies(const std::string& text);
+bool WritePrintKeys(const std::string& iniPath, PrintRezim rezim, int copiesTax, int copiesDelivery);
 
 // Writes one key of section "Firma"; an empty value is written as an empty key, not removed.
 bool WriteFirmaKey(const std::string& iniPath, const char* key, const std::string& value);

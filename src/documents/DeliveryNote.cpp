@@ -71,6 +71,6 @@ void AgendaConfig::PrintDeliveryNote(HostTable& table)
     DocumentPage page;
     PrintDeliveryNotePage(*this, table, page);
     std::string failure;
-    if (!SendDocumentPage(*this, page.jobName, page.bytes, 1, failure))
+    if (!SendDocumentPage(*this, page.jobName, page.bytes, KopieDodaciList, failure))
         ShowMessageBox(failure, MB_OK | MB_ICONERROR);
 }

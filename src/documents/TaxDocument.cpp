@@ -126,6 +126,6 @@ void AgendaConfig::PrintTaxDocument(HostTable& table)
     DocumentPage page;
     PrintTaxDocumentPage(*this, table, page);
     std::string failure;
-    if (!SendDocumentPage(*this, page.jobName, page.bytes, 1, failure))
+    if (!SendDocumentPage(*this, page.jobName, page.bytes, KopieDanovyDoklad, failure))
         ShowMessageBox(failure, MB_OK | MB_ICONERROR);
 }

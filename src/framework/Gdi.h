@@ -59,6 +59,24 @@ private:
     HDC dc_;
 };
 
+// A device context made by CreateDC or CreateIC (a printer's), deleted by DeleteDC.
+class CreatedDC {
+public:
+    explicit CreatedDC(HDC dc) : dc_(dc) {}
+    CreatedDC(const CreatedDC&) = delete;
+    CreatedDC& operator=(const CreatedDC&) = delete;
+    ~CreatedDC()
+    {
+        if (dc_)
+            DeleteDC(dc_);
+    }
+    HDC Get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HDC dc_;
+};
+
 // The device context of a window (or of the screen, for a null window) from GetDC,
 // given back by ReleaseDC.
 class WindowDC {

@@ -164,7 +164,7 @@ void CDocPickerDlg::Preview()
     DocumentJob job;
     if (!preview_ || !SelectedRow(docId, number) || !preview_(docId, job))
         return;
-    CDocPreviewDlg preview(job.bytes, number, GetSafeHwnd());
+    CDocPreviewDlg preview(job.bytes, number, GetSafeHwnd(), drawnQueue_);
     if (preview.DoModal() == IDOK) {
         selectedDocId_ = docId;
         shown_ = std::move(job);

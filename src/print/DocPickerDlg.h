@@ -33,6 +33,9 @@ public:
     // chooses that row as "Tisk" here does, and keeps the page it showed, which is the one
     // to print. Without a previewer the button is disabled.
     void SetPreviewer(DocumentPreviewer preview) { preview_ = std::move(preview); }
+    // The printer queue documents are drawn on, when they are: the preview then shows its
+    // sheets as they will be drawn.
+    void SetDrawnQueue(std::string queue) { drawnQueue_ = std::move(queue); }
     // The page the preview showed when its "Tisk" chose the row; null otherwise.
     const DocumentJob* ShownDocument() const { return shown_.bytes.empty() ? nullptr : &shown_; }
 
@@ -59,5 +62,6 @@ private:
     HWND deliveryNotes_ = nullptr;
     long selectedDocId_ = -1;
     DocumentPreviewer preview_;
+    std::string drawnQueue_;
     DocumentJob shown_;
 };

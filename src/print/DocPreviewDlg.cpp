@@ -1,6 +1,7 @@
 // The preview: the sheets drawn by the ESC/P rasteriser at the width of the view (the
 // sheet fills it), one under the other, scrolled with the bar, the wheel or the keys. Only
-// the sheets in sight are drawn and kept.
+// the sheets in sight are drawn and kept. For a printer that gets drawn pages, its own
+// sheets as the drawing code makes them for it.
 #include "print/DocPreviewDlg.h"
 
 #include <windowsx.h>
@@ -9,10 +10,12 @@
 #include <cmath>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "print/escp/EscpRender.h"
 #include "framework/Gdi.h"
 #include "framework/WideText.h"
+#include "print/escp/EscpDraw.h"
 #include "res/resource.h"
 
 namespace {
@@ -27,7 +30,20 @@ constexpr double kMaxDpi = 150;                 // a wider screen shows the shee
 
 class CDocPreviewDlg::PageView {
 public:
-    explicit PageView(const std::string& bytes) : job_(InterpretEscp(bytes)) {}
+    PageView(const std::string& bytes, const std::string& drawnQueue) : job_(InterpretEscp(bytes))
+    {
+        if (!drawnQueue.empty())
+            sheetInches_ = QueuePaperWidthInches(drawnQueue);
+        if (sheetInches_ > 0) {
+            queue_ = drawnQueue;
+            bytes_ = bytes;
+        } else {
+            sheetInches_ = kSheetWidthInches;
+        }
+    }
+
+    // How wide a sheet is: the printer's paper, or continuous form paper.
+    double SheetInches() const { return sheetInches_; }
 
     HWND Create(HWND parent)
     {
@@ -114,10 +130,19 @@ private:
         height_ = height;
         if (width > 0 && width != width_) {
             width_ = width;
-            dpi_ = std::min(kMaxDpi, width / kSheetWidthInches);
+            dpi_ = std::min(kMaxDpi, width / sheetInches_);
             shown_.clear();
             total_ = kGap;
-            for (size_t sheet = 0; sheet < job_.forms.size(); ++sheet)
+            if (!queue_.empty()) {
+                // A drawn document is a few sheets of the printer's paper: all drawn at once.
+                drawn_.clear();
+                std::string failure;
+                for (DrawnPreview& sheet : PreviewDrawnSheets(queue_, bytes_, dpi_, failure)) {
+                    total_ += sheet.height + kGap;
+                    drawn_.push_back({sheet.width, sheet.height, std::move(sheet.pixels)});
+                }
+            }
+            for (size_t sheet = 0; drawn_.empty() && sheet < job_.forms.size(); ++sheet)
                 total_ += EscpSheetHeight(job_, sheet, dpi_) + kGap;
         }
         ScrollTo(top_);
@@ -163,12 +188,15 @@ private:
         GetClientRect(hwnd_, &client);
         int y = kGap - top_;
         std::map<size_t, EscpPageImage> shown;
-        for (size_t sheet = 0; sheet < job_.forms.size() && y < client.bottom; ++sheet) {
-            const int height = EscpSheetHeight(job_, sheet, dpi_);
+        const size_t sheets = drawn_.empty() ? job_.forms.size() : drawn_.size();
+        for (size_t sheet = 0; sheet < sheets && y < client.bottom; ++sheet) {
+            const int height = drawn_.empty() ? EscpSheetHeight(job_, sheet, dpi_) : drawn_[sheet].height;
             if (y + height > 0) {
                 const auto drawn = shown_.find(sheet);
-                const EscpPageImage& page = shown[sheet] = drawn != shown_.end() ? std::move(drawn->second)
-                                                                                 : RenderEscpSheet(job_, sheet, dpi_);
+                const EscpPageImage& page =
+                    !drawn_.empty() ? drawn_[sheet]
+                                    : shown[sheet] = drawn != shown_.end() ? std::move(drawn->second)
+                                                                           : RenderEscpSheet(job_, sheet, dpi_);
                 BITMAPINFO bmi{};
                 bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
                 bmi.bmiHeader.biWidth = page.width;
@@ -190,6 +218,9 @@ private:
     HWND hwnd_ = nullptr;
     EscpJob job_;
     std::map<size_t, EscpPageImage> shown_;  // the sheets in sight at the last paint
+    std::string queue_, bytes_;              // a printer that gets drawn pages, and the job
+    double sheetInches_ = 0;
+    std::vector<EscpPageImage> drawn_;       // its sheets, when it does
     double dpi_ = 0;
     int width_ = 0;
     int height_ = 0;
@@ -197,8 +228,9 @@ private:
     int top_ = 0;
 };
 
-CDocPreviewDlg::CDocPreviewDlg(std::string bytes, const std::wstring& number, HWND parent)
-    : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(bytes)),
+CDocPreviewDlg::CDocPreviewDlg(std::string bytes, const std::wstring& number, HWND parent,
+                               const std::string& drawnQueue)
+    : CDialog(IDD_DOC_PREVIEW, parent), view_(std::make_unique<PageView>(bytes, drawnQueue)),
       caption_(ToWide("Náhled – ") + number)
 {
 }
@@ -218,7 +250,7 @@ BOOL CDocPreviewDlg::OnInitDialog()
     const int chrome = 2 * GetSystemMetrics(SM_CXSIZEFRAME) + GetSystemMetrics(SM_CXVSCROLL) +
                        2 * GetSystemMetrics(SM_CXEDGE);
     const int width = std::min<int>(work.right - work.left - 2 * margin,
-                                    static_cast<int>(kSheetWidthInches * kMaxDpi) + chrome);
+                                    static_cast<int>(view_->SheetInches() * kMaxDpi) + chrome);
     const int height = work.bottom - work.top - 2 * margin;
     SetWindowPos(GetSafeHwnd(), nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);

@@ -12,8 +12,10 @@
 class CDocPreviewDlg : public CDialog {
 public:
     // bytes: the whole job as the port would receive it; number names the document.
+    // drawnQueue: the printer queue the document will be drawn on, whose sheets are then
+    // shown as they will be drawn; empty for continuous form paper.
     // "Tisk" ends the dialog with IDOK; "Zavřít", Esc and the close box with IDCANCEL.
-    CDocPreviewDlg(std::string bytes, const std::wstring& number, HWND parent);
+    CDocPreviewDlg(std::string bytes, const std::wstring& number, HWND parent, const std::string& drawnQueue = {});
     ~CDocPreviewDlg() override;
 
 protected:

@@ -2,8 +2,25 @@
 #include "print/PrintJob.h"
 
 #include "documents/Documents.h"
+#include "framework/FormatText.h"
+#include "print/escp/EscpDraw.h"
+#include "printer/PrintRoute.h"
+#include "printer/PrinterPort.h"
 
 bool SendDocument(const AgendaConfig& config, const DocumentJob& job, std::string& failure)
 {
+    // The queue's driver decides between the printer's own bytes and drawing, unless
+    // Rezim says which.
+    const DocumentRoute route = ChooseDocumentRoute(config.Port, config.Rezim);
+    TracePort(FormatText("Způsob: %s; kopií %d", route.why.c_str(), job.copies));
+    switch (route.way) {
+    case DocumentWay::Refused:
+        failure = route.why;
+        return false;
+    case DocumentWay::Drawn:
+        return DrawEscpDocument(route.queue, job.name, job.bytes, job.copies, failure);
+    case DocumentWay::Raw:
+        break;
+    }
     return SendDocumentPage(config, job.name, job.bytes, job.copies, failure);
 }

@@ -44,6 +44,7 @@ PrintOutcome LayOutCurrent(AgendaConfig& config, HostTable& table, DocumentJob& 
         return PrintOutcome::NothingPrinted;
     job.name = std::move(page.jobName);
     job.bytes = std::move(page.bytes);
+    job.copies = kind == DocKind::TaxDocument ? config.KopieDanovyDoklad : config.KopieDodaciList;
     return PrintOutcome::Printed;
 }
 

@@ -199,7 +199,7 @@ TEST(Resources, SettingsDialogInTabOrder)
     const Template t = LoadTemplate(IDD_AGENDA_SETTINGS);
     EXPECT_EQ("Nastaveni agendy", t.caption);
     EXPECT_EQ(214, t.cx);
-    EXPECT_EQ(183, t.cy);
+    EXPECT_EQ(211, t.cy);
     EXPECT_EQ("MS Sans Serif", t.font);
     EXPECT_EQ(8, t.pointSize);
     const DWORD right = SS_RIGHT | SS_CENTERIMAGE, left = SS_LEFT | SS_CENTERIMAGE;
@@ -213,8 +213,8 @@ TEST(Resources, SettingsDialogInTabOrder)
         {"Edit", "", 56, 77, 151, 14, IDC_ICO, kEditBits, kEdit},
         {"Edit", "", 56, 91, 151, 14, IDC_DIC, kEditBits, kEdit},
         {"Edit", "", 56, 105, 151, 14, IDC_REGCISLO, kEditBits, kEdit},
-        {"Button", "OK", 157, 162, 50, 14, IDOK, kButtonType, BS_DEFPUSHBUTTON},
-        {"Button", "Cancel", 106, 162, 50, 14, IDCANCEL, kButtonType, BS_PUSHBUTTON},
+        {"Button", "OK", 157, 190, 50, 14, IDOK, kButtonType, BS_DEFPUSHBUTTON},
+        {"Button", "Cancel", 106, 190, 50, 14, IDCANCEL, kButtonType, BS_PUSHBUTTON},
         {"Static", "Název firmy:", 7, 7, 43, 14, -1, kLabelBits, right},
         {"Static", "Ulice:", 7, 21, 43, 14, -1, kLabelBits, right},
         {"Static", "Město, PSČ", 7, 35, 43, 14, -1, kLabelBits, right},
@@ -227,6 +227,14 @@ TEST(Resources, SettingsDialogInTabOrder)
          CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP},
         {"Static", "LPT port:", 7, 135, 43, 14, -1, kLabelBits, right},
         {"Static", "(např. LPT1: nebo LPT2:]", 99, 135, 108, 14, -1, kLabelBits, left},
+        {"Static", "Tisk:", 7, 152, 43, 14, -1, kLabelBits, right},
+        {"ComboBox", "", 56, 152, 151, 60, IDC_REZIM, 0x0F | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
+         CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
+        {"Static", "Kopie:", 7, 168, 43, 14, -1, kLabelBits, right},
+        {"Edit", "", 56, 168, 16, 14, IDC_KOPIE_DANOVY_DOKLAD, kEditBits | ES_NUMBER, kEdit - ES_AUTOHSCROLL + ES_NUMBER},
+        {"Static", "daňový doklad", 75, 168, 54, 14, -1, kLabelBits, left},
+        {"Edit", "", 131, 168, 16, 14, IDC_KOPIE_DODACI_LIST, kEditBits | ES_NUMBER, kEdit - ES_AUTOHSCROLL + ES_NUMBER},
+        {"Static", "dodací list", 150, 168, 57, 14, -1, kLabelBits, left},
     });
 }
 

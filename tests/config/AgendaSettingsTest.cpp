@@ -90,7 +90,7 @@ TEST_F(AgendaSettings, WithoutQuilletIniOkWritesNineEmptyKeysAndTheDefaultPort)
     EXPECT_TRUE(firstFocused);
     EXPECT_EQ(std::vector<std::string>({"", "", "", "", "", "", "", "", "", "LPT1:"}), shown);
     EXPECT_EQ("[Firma]\r\nNazev=\r\nUlice=\r\nMesto=\r\nPSC=\r\nTel=\r\nFax=\r\nICO=\r\nDIC=\r\n"
-              "RegCislo=\r\nPort=LPT1:\r\n",
+              "RegCislo=\r\nPort=LPT1:\r\nRezim=auto\r\nKopieDanovyDoklad=1\r\nKopieDodaciList=1\r\n",
               FileBytes(ini_));
     EXPECT_TRUE(boxes_.Shown().empty());
 }
@@ -133,6 +133,43 @@ TEST_F(AgendaSettings, ShowsEachKeyInItsBoxAndOkWritesEachBoxUnderItsKeyForTheNe
     config.Load();
     EXPECT_EQ(typed, Loaded(config));
     EXPECT_TRUE(boxes_.Shown().empty());
+}
+
+TEST_F(AgendaSettings, PrintModeAndCopiesAreShownWrittenAndLoaded)
+{
+    LayHost();
+    files_.WriteIni(ini_, {"[Firma]", "Rezim=GRAFIKA", "KopieDanovyDoklad=3", "KopieDodaciList=10"});
+    AgendaConfig before;
+    before.Load();
+    EXPECT_EQ(PrintRezim::Grafika, before.Rezim);
+    EXPECT_EQ(3, before.KopieDanovyDoklad);
+    EXPECT_EQ(1, before.KopieDodaciList);  // out of range: one copy
+
+    Driven<CAgendaSettingsDlg> dlg;
+    std::vector<std::string> shown;
+    bool stillOpen = false;
+    dlg.Then([&](HWND d) {
+           shown = {BoxText(d, IDC_REZIM), BoxText(d, IDC_KOPIE_DANOVY_DOKLAD), BoxText(d, IDC_KOPIE_DODACI_LIST)};
+           SendDlgItemMessageA(d, IDC_REZIM, CB_SETCURSEL, 1, 0);
+           TypeText(d, IDC_KOPIE_DODACI_LIST, "0");
+           Click(d, IDOK);
+       })
+        .Then([&](HWND d) {
+            stillOpen = IsWindowVisible(d);
+            TypeText(d, IDC_KOPIE_DODACI_LIST, "9");
+            Click(d, IDOK);
+        });
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    EXPECT_EQ(std::vector<std::string>({"Grafický tisk", "3", "1"}), shown);
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(1u, boxes_.Shown().size());
+    EXPECT_EQ("Počet kopií musí být číslo od 1 do 9.", boxes_.Shown()[0].text);
+    AgendaConfig after;
+    after.Load();
+    EXPECT_EQ(PrintRezim::Escp, after.Rezim);
+    EXPECT_EQ(3, after.KopieDanovyDoklad);
+    EXPECT_EQ(9, after.KopieDodaciList);
+    EXPECT_NE(std::string::npos, FileBytes(ini_).find("Rezim=escp\r\n")) << FileBytes(ini_);
 }
 
 TEST_F(AgendaSettings, ClearedPortIsWrittenEmptyAndLoadsEmpty)

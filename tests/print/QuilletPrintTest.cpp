@@ -169,19 +169,22 @@ TEST_F(QuilletPrintTest, EveryWayToThePrinterGetsTheSamePageAndVerboseSaysWhich)
     TempFile queueFile("que");
     TestQueue queue("Tiskárna Čermák", queueFile.Path());
     const struct {
-        std::string port, file, way;  // way in UTF-8
+        std::string port, file, way, why;  // way and why in UTF-8
     } ways[] = {
         {queue.Name(), queueFile.Path(),
-         u8"tiskárna Windows 'Tiskárna Čermák' (port " + queueFile.Path() + u8"), úloha 'Quillet – dodací list D0002', data RAW"},
-        {"LPT1:", PortFixtureFile("lpt1.prn"), u8"zařízení LPT1:"},
-        {"\\\\localhost\\quillet-lpt", PortFixtureFile("share.prn"), u8"sdílená tiskárna \\\\localhost\\quillet-lpt"},
+         u8"tiskárna Windows 'Tiskárna Čermák' (port " + queueFile.Path() + u8"), úloha 'Quillet – dodací list D0002', data RAW",
+         u8"tiskárna 'Tiskárna Čermák' má ovladač 'Generic / Text Only'"},
+        {"LPT1:", PortFixtureFile("lpt1.prn"), u8"zařízení LPT1:", u8"port LPT1: není tiskárna Windows"},
+        {"\\\\localhost\\quillet-lpt", PortFixtureFile("share.prn"), u8"sdílená tiskárna \\\\localhost\\quillet-lpt",
+         u8"port \\\\localhost\\quillet-lpt není tiskárna Windows"},
     };
     for (const auto& way : ways) {
         CloseHandle(CreateFileA(way.file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         WritePort(way.port);
         const ProgramRun run = Start("--verbose id 2");
         EXPECT_EQ(0u, run.status) << way.port;
-        EXPECT_EQ(u8"Tisk: " + way.way + u8"\nOdesláno " + std::to_string(page.size()) + u8" bajtů, úloha ukončena.\n",
+        EXPECT_EQ(u8"Způsob: " + way.why + u8": data ESC/P (RAW); kopií 1\nTisk: " + way.way + u8"\nOdesláno " +
+                      std::to_string(page.size()) + u8" bajtů, úloha ukončena.\n",
                   run.output);
         EXPECT_EQ(page, FileBytes(way.file)) << way.port;
     }
@@ -194,9 +197,10 @@ TEST_F(QuilletPrintTest, PortFailuresAreWrittenAndEndWithStatusTwo)
         std::string port;
         std::string output;  // UTF-8
     } cases[] = {
-        {"tisk.prn", u8"Tisk se nepodařil: port 'tisk.prn' nelze otevřít, nic nebylo vytištěno.\n\n'tisk.prn' není "
+        {"tisk.prn", u8"Způsob: port tisk.prn není tiskárna Windows: data ESC/P (RAW); kopií 1\nTisk se nepodařil: port 'tisk.prn' nelze otevřít, nic nebylo vytištěno.\n\n'tisk.prn' není "
                      u8"tiskárna nainstalovaná ve Windows, port (LPT1:, COM1:, PRN) ani cesta k souboru.\n"},
-        {office.Name(), u8"Tisk: tiskárna Windows 'Tiskárna v kanceláři' (port C:\\no such folder\\out.prn), úloha "
+        {office.Name(), u8"Způsob: tiskárna 'Tiskárna v kanceláři' má ovladač 'Generic / Text Only': data ESC/P "
+                        u8"(RAW); kopií 1\nTisk: tiskárna Windows 'Tiskárna v kanceláři' (port C:\\no such folder\\out.prn), úloha "
                         u8"'Quillet – dodací list D0002', data RAW\n"
                         u8"Tisk se nepodařil: tiskárna 'Tiskárna v kanceláři' nepřijala data.\n\n"
                         u8"Tiskový systém Windows nepředal úlohu na port tiskárny (C:\\no such folder\\out.prn).\n"},
@@ -292,6 +296,7 @@ TEST_F(InstallationCheckTest, HealthyInstallationPassesEveryStepAndPrintsNothing
                                     u8"OK     Doklady SkSezDok: záznamů 2", u8"OK     Položky SkSezPol: záznamů 1",
                                     u8"OK     Kmenové karty SkSezZas: záznamů 0",
                                     u8"OK     Poslední prodejka: č. P0001", u8"OK     Poslední dodací list: č. D0002",
+                                    u8"OK     Tisk: port " + port.Path() + u8" není tiskárna Windows: data ESC/P (RAW)",
                                     u8"OK     Port " + port.Path() + u8": otevřen, nic nebylo vytištěno",
                                     u8"Vše v pořádku: Quillet může tisknout."}),
               run.output);
@@ -342,6 +347,7 @@ TEST_F(InstallationCheckTest, WithoutTheHostTheStepsThatNeedItAreNotTried)
                         u8"OK     Quillet.ini: " + appDir_ + "Quillet.ini, port " + port.Path(),
                         u8"OK     Databázová komponenta MoneyS3: " + ProgramFolder() + "mon2kdbe.dll",
                         u8"--     Tabulky a poslední doklady: bez agendy a databázové komponenty je nelze otevřít",
+                        u8"OK     Tisk: port " + port.Path() + u8" není tiskárna Windows: data ESC/P (RAW)",
                         u8"OK     Port " + port.Path() + u8": otevřen, nic nebylo vytištěno",
                         u8"Chyb: 1. Dokud je neopravíte, Quillet nebude tisknout."}),
               run.output);
@@ -360,7 +366,7 @@ TEST_F(InstallationCheckTest, ComponentNotRegisteredOrOnlyForTheOtherBitness)
     EXPECT_EQ(Folders() + u8"CHYBA  Databázová komponenta MoneyS3: není registrována (" + CreationCode() + u8") – zaregistrujte "
                           u8"mon2kdbe.dll ze složky MoneyS3 (regsvr32 mon2kdbe.dll), nebo přeinstalujte MoneyS3\n" +
                   skipped,
-              run.output.substr(0, run.output.find("OK     Port")));
+              run.output.substr(0, run.output.find("OK     Tisk")));
     // The print names the reason too, and points to the check.
     run = Start("--yes last-tax");
     EXPECT_EQ(2u, run.status);
@@ -381,7 +387,7 @@ TEST_F(InstallationCheckTest, ComponentNotRegisteredOrOnlyForTheOtherBitness)
                   u8"potřebuje komponentu pro " + own + u8"bitové programy: zaregistrujte " + own +
                   u8"bitovou mon2kdbe.dll (" + (own == "32" ? "SysWOW64" : "System32") +
                   u8"\\regsvr32.exe ve složce Windows)\n" + skipped,
-              run.output.substr(0, run.output.find("OK     Port")));
+              run.output.substr(0, run.output.find("OK     Tisk")));
 }
 
 }  // namespace

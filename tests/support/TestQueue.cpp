@@ -3,14 +3,64 @@
 
 #include <windows.h>
 
+#include "support/TempFile.h"
+
 namespace {
 
 const char kPrinters[] = "System\\CurrentControlSet\\Control\\Print\\Printers\\";
+const char kPostScriptDriver[] = "Wine PostScript Driver";
+#ifdef _WIN64
+#define QUILLET_PRINT_ENVIRONMENT "Windows x64"
+#else
+#define QUILLET_PRINT_ENVIRONMENT "Windows NT x86"
+#endif
+const char kDrivers[] = "System\\CurrentControlSet\\Control\\Print\\Environments\\" QUILLET_PRINT_ENVIRONMENT
+                        "\\Drivers\\Version-3\\";
+// Without the queue's entry here a device context cannot be made for it.
+const char kDevices[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
 
 void SetText(HKEY key, const char* name, const std::string& value)
 {
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
+}
+
+// Wine's generic PPD is kept inside its spooler library: the text from "*PPD-Adobe" to
+// the first NUL. Written out once, as the PostScript driver reads it from a file.
+std::string GenericPpd()
+{
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, MAX_PATH);
+    const std::string library = FileBytes(std::string(folder) + "\\winspool.drv");
+    const size_t start = library.find("*PPD-Adobe");
+    if (start == std::string::npos)
+        return {};
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string path = std::string(temp) + "quillet-generic.ppd";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    const std::string ppd = library.substr(start, library.find('\0', start) - start);
+    DWORD written = 0;
+    WriteFile(file, ppd.data(), static_cast<DWORD>(ppd.size()), &written, nullptr);
+    CloseHandle(file);
+    return path;
+}
+
+void InstallPostScriptDriver()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kDrivers) + kPostScriptDriver).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    SetText(key, "Driver", "wineps.drv");
+    SetText(key, "Configuration File", "wineps.drv");
+    SetText(key, "Data File", GenericPpd());
+    SetText(key, "Datatype", "RAW");
+    const DWORD version = 3;
+    RegSetValueExA(key, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), sizeof version);
+    RegCloseKey(key);
 }
 
 }  // namespace
@@ -24,8 +74,18 @@ std::string PortFixtureFile(const char* name)
     return path.substr(0, path.find_last_of('\\') + 1) + "printer-ports\\" + name;
 }
 
-TestQueue::TestQueue(std::string name, const std::string& port) : name_(std::move(name))
+TestQueue::TestQueue(std::string name, const std::string& port, QueueDriver driver) : name_(std::move(name))
 {
+    const bool postScript = driver == QueueDriver::PostScript;
+    if (postScript) {
+        InstallPostScriptDriver();
+        HKEY devices = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kDevices, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &devices, nullptr) ==
+            ERROR_SUCCESS) {
+            SetText(devices, name_.c_str(), "wineps.drv," + port);
+            RegCloseKey(devices);
+        }
+    }
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kPrinters + name_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
@@ -34,7 +94,7 @@ TestQueue::TestQueue(std::string name, const std::string& port) : name_(std::mov
     SetText(key, "Port", port);
     SetText(key, "Print Processor", "WinPrint");
     SetText(key, "Datatype", "RAW");
-    SetText(key, "Printer Driver", "Generic / Text Only");
+    SetText(key, "Printer Driver", postScript ? kPostScriptDriver : "Generic / Text Only");
     const DWORD attributes = 0x40;  // PRINTER_ATTRIBUTE_LOCAL
     RegSetValueExA(key, "Attributes", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&attributes), sizeof attributes);
     RegCloseKey(key);
@@ -43,4 +103,5 @@ TestQueue::TestQueue(std::string name, const std::string& port) : name_(std::mov
 TestQueue::~TestQueue()
 {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kPrinters + name_).c_str());
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kDevices, name_.c_str());
 }

@@ -1,6 +1,7 @@
-// A printer queue of the test prefix's spooler, made the way Wine needs it without a
-// driver (a registry key with its port, the WinPrint processor and RAW data), and taken
-// away again at scope end.
+// A printer queue of the test prefix's spooler, made in the registry the way Wine reads
+// it: either a "Generic / Text Only" queue (RAW data only, no device context), or one with
+// Wine's PostScript driver, which writes the PostScript of drawn pages to the port.
+// Taken away again at scope end.
 #pragma once
 
 #include <string>
@@ -9,10 +10,12 @@
 // (name "lpt1.prn" or "share.prn"), as Windows paths.
 std::string PortFixtureFile(const char* name);
 
+enum class QueueDriver { TextOnly, PostScript };
+
 class TestQueue {
 public:
     // name is code page 1250; port is where the spooler writes the jobs (a Windows path).
-    TestQueue(std::string name, const std::string& port);
+    TestQueue(std::string name, const std::string& port, QueueDriver driver = QueueDriver::TextOnly);
     ~TestQueue();
     TestQueue(const TestQueue&) = delete;
     TestQueue& operator=(const TestQueue&) = delete;

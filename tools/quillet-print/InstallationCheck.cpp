@@ -13,6 +13,7 @@
 #include "framework/WideText.h"
 #include "host/ComponentRegistration.h"
 #include "print/PrintRequest.h"
+#include "printer/PrintRoute.h"
 #include "printer/PrinterPort.h"
 
 namespace {
@@ -96,6 +97,7 @@ void CheckQuilletIni(Report& report, AgendaConfig& config)
 {
     const std::string path = QuilletIniPath();
     ReadFirma(path, config);
+    config.Rezim = ReadRezim(path);
     const std::string settings = "v nabídce ikony Quillet otevřete Nastavení, vyplňte údaje firmy a port a uložte je";
     if (!IsFile(path))
         report.Wrong("Quillet.ini: " + path + " neexistuje (port " + config.Port + ")", settings);
@@ -219,6 +221,20 @@ void CheckPort(Report& report, const std::string& port)
     report.Ok("Port " + port + ": otevřen, nic nebylo vytištěno");
 }
 
+// Which way documents will go, and why: the setting, or the queue's driver.
+void CheckRoute(Report& report, const std::string& port, PrintRezim rezim)
+{
+    const DocumentRoute route = ChooseDocumentRoute(port, rezim);
+    if (route.way == DocumentWay::Refused) {
+        std::string text = route.why;
+        for (size_t at; (at = text.find("\n\n")) != std::string::npos;)
+            text.replace(at, 2, " ");
+        report.Line(Verdict::Wrong, "Tisk: " + text);
+        return;
+    }
+    report.Ok("Tisk: " + route.why);
+}
+
 }  // namespace
 
 int RunInstallationCheck(const std::function<void(const std::string& line)>& write)
@@ -249,6 +265,7 @@ int RunInstallationCheck(const std::function<void(const std::string& line)>& wri
     } else {
         report.Line(Verdict::Skipped, "Tabulky a poslední doklady: bez agendy a databázové komponenty je nelze otevřít");
     }
+    CheckRoute(report, config.Port, config.Rezim);
     CheckPort(report, config.Port);
 
     if (report.WrongCount() == 0) {

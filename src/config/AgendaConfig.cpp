@@ -96,6 +96,15 @@ void AgendaConfig::Load()
     PortTimeout = ReadPortTimeout(ini);
 }
 
+void AgendaConfig::CopySettings(const AgendaConfig& from)
+{
+    for (const auto& key : kFirmaKeys<AgendaConfig>)
+        this->*key.value = from.*key.value;
+    PortTimeout = from.PortTimeout;
+    AgendaDir = from.AgendaDir;
+    YearDir = from.YearDir;
+}
+
 std::string QuilletIniPath()
 {
     std::vector<char> path(MAX_PATH);

@@ -4,6 +4,8 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <system_error>
+
 #include "app/AboutDlg.h"
 #include "app/HookLibrary.h"
 #include "config/AgendaSettingsDlg.h"
@@ -253,8 +255,12 @@ void CTrayDlg::PrintRequest(PrintMode mode)
     // Keys and clicks during a print are dropped here and then, so none is acted on later.
     if (printing_)
         return;
-    printing_ = true;
-    print_ = std::make_unique<PrintWorker>(GetSafeHwnd(), config_, mode);
+    try {
+        print_ = std::make_unique<PrintWorker>(GetSafeHwnd(), config_, mode);
+        printing_ = true;
+    } catch (const std::system_error&) {
+        ShowMessageBox("Tisk nelze spustit: systém nedovolil vytvořit další vlákno.", MB_OK | MB_ICONERROR);
+    }
 }
 
 void ProbeHostComponent()

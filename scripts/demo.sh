@@ -33,16 +33,17 @@ folder="$c/Program Files/Quillet"
 port="$folder/tisk.prn"
 wfolder='C:\Program Files\Quillet'
 
-# Quillet's folder as an installer leaves it, the host installation on C: and
-# Quillet.ini beside Quillet.exe, its port a file.
+# Quillet's folder as an installer leaves it, the host installation on C: with its
+# database component in the host's folder, and Quillet.ini beside Quillet.exe, its port a file.
 mkdir -p "$folder"
-for f in HOOKDLL.dll mon2kdbe.dll; do cp "$bin/$f" "$folder/"; done
+cp "$bin/HOOKDLL.dll" "$folder/"
 [ -f "$bin/quillet-print.exe" ] && cp "$bin/quillet-print.exe" "$folder/"
 [ -f "$bin/Quillet.exe" ] && cp "$bin/Quillet.exe" "$folder/"
 rm -f "$port"
 echo "Laying out a sample host installation on the prefix's C:..."
 wine "$bin/samplehost.exe" --root 'C:\' --quillet-ini "$wfolder\\Quillet.ini" \
   --port "$wfolder\\tisk.prn" >"$demo/samplehost.log" 2>&1
+cp "$bin/mon2kdbe.dll" "$c/Program Files/CIGLER SOFTWARE/Money S3/"
 
 wait_for_page() {  # until the port file ends with the form feed
   for _ in $(seq 150); do
@@ -65,7 +66,8 @@ menu_press() { focus_desktop; press "$@"; }
 desktop_window() { xdotool search --name 'Wine desktop' 2>/dev/null | head -n1 || true; }
 
 if [ -f "$folder/Quillet.exe" ]; then
-  # Started from its own folder; it registers the host component from there itself.
+  # Started from its own folder; an unregistered host component it registers itself, from
+  # the host's folder.
   wineserver -k 2>/dev/null || true
   echo "Starting Quillet from $wfolder (the Wine desktop, the splash, then the tray icon; about 10 s)..."
   (cd "$folder" && exec wine Quillet.exe >"$demo/quillet.log" 2>&1) &

@@ -116,8 +116,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 extern "C" BOOL WINAPI InstallHook(HWND window)
 {
     g_target = window;
-    if (g_thread)
-        return TRUE;
+    if (g_thread) {
+        // A hook thread that would not end at RemoveHook is still there; once it has
+        // ended after all, a new one takes its place.
+        if (WaitForSingleObject(g_thread, 0) != WAIT_OBJECT_0)
+            return TRUE;
+        CloseHandle(g_thread);
+        g_thread = nullptr;
+        g_threadId = 0;
+    }
     ThreadStart start{CreateEventA(nullptr, TRUE, FALSE, nullptr), false};
     if (!start.ready)
         return FALSE;
@@ -143,9 +150,14 @@ extern "C" BOOL WINAPI RemoveHook()
     if (!g_thread)
         return FALSE;
     PostThreadMessageA(g_threadId, WM_QUIT, 0, 0);
-    const bool ended = WaitForSingleObject(g_thread, kThreadEndMillis) == WAIT_OBJECT_0;
+    if (WaitForSingleObject(g_thread, kThreadEndMillis) != WAIT_OBJECT_0) {
+        // The hook is still installed on that thread: its handle is kept, so that a later
+        // InstallHook uses that hook rather than adding a second one that reports every key
+        // again, and a later RemoveHook tries once more. Reports stop with the target.
+        return FALSE;
+    }
     CloseHandle(g_thread);
     g_thread = nullptr;
     g_threadId = 0;
-    return ended;
+    return TRUE;
 }

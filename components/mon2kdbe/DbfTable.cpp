@@ -327,6 +327,10 @@ bool DbfTable::MoveFirst()
 
 bool DbfTable::MoveLast()
 {
+    // An index file's count is a promise about the file order; once positions are taken
+    // from the end, only the order itself can say where the end is.
+    if (!mapped_)
+        ReadFileOrder();
     position_ = Count() - 1;
     return position_ >= 0;
 }
@@ -344,8 +348,9 @@ bool DbfTable::MoveNext()
         ++position_;
     // In index order the records lie all over the file: ask for the ones a few steps
     // ahead early, so that a scan does not wait on each of them.
-    if (position_ + kPrefetchAhead < Count())
-        __builtin_prefetch(Record(RecordAt(position_ + kPrefetchAhead)));
+    const long ahead = position_ + kPrefetchAhead;
+    if (ahead < Count() && (mapped_ ? mapped_[ahead] < recordCount_ : size_t(ahead) < order_.size()))
+        __builtin_prefetch(Record(mapped_ ? mapped_[ahead] : order_[ahead]));
     return position_ >= 0 && position_ < Count();
 }
 
@@ -550,10 +555,16 @@ size_t DbfTable::OrderSize() const
 
 uint32_t DbfTable::RecordAt(long position) const
 {
+    // Every position is checked against the order it indexes: a count taken from an index
+    // file may promise more records than the deletion flags leave.
     if (!mapped_) {
         ReadFileOrder();
+        if (position < 0 || size_t(position) >= order_.size())
+            Throw(kErrNoRecord, L"No current record (before the first or after the last record)");
         return order_[position];
     }
+    if (position < 0 || size_t(position) >= mappedCount_)
+        Throw(kErrNoRecord, L"No current record (before the first or after the last record)");
     // An index file is checked as it is read: one entry is all a seek or a move needs.
     const uint32_t record = mapped_[position];
     if (record >= recordCount_)

@@ -12,6 +12,7 @@
 #include "framework/Gdi.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "host/ComponentRegistration.h"
 #include "host/HostTable.h"
 #include "res/resource.h"
 
@@ -19,6 +20,10 @@ namespace {
 
 constexpr UINT_PTR kSplashTimer = 1000;
 constexpr UINT kSplashMillis = 1000;
+// At log-on the shell may not take icons yet: the add is tried again for half a minute.
+constexpr UINT_PTR kTrayRetryTimer = 1001;
+constexpr UINT kTrayRetryMillis = 1000;
+constexpr int kTrayRetries = 30;
 
 // Counts the About box and the settings dialog while they are open.
 class OpenDialog {
@@ -66,7 +71,10 @@ BOOL CTrayDlg::OnInitDialog()
 
     ProbeHostComponent();
     config_.Load();
-    SetTrayIcon(true);
+    if (!SetTrayIcon(true)) {
+        trayRetries_ = kTrayRetries;
+        SetTimer(GetSafeHwnd(), kTrayRetryTimer, kTrayRetryMillis, nullptr);
+    }
     if (!InstallHook(GetSafeHwnd()))
         ShowMessageBox("Klávesy F9, F10 a F11 nebudou fungovat: nepodařilo se zapnout sledování "
                        "klávesnice.\n\nDoklady lze tisknout kliknutím na ikonu Quillet "
@@ -78,6 +86,15 @@ BOOL CTrayDlg::OnInitDialog()
 
 bool CTrayDlg::OnTimer(UINT_PTR id)
 {
+    if (id == kTrayRetryTimer) {
+        if (SetTrayIcon(true) || --trayRetries_ > 0)
+            return true;
+        KillTimer(GetSafeHwnd(), id);
+        ShowMessageBox("Ikonu Quillet se nepodařilo přidat do oznamovací oblasti.\n\nDoklady lze dál tisknout "
+                       "klávesami F9, F10 a F11; ikona se objeví, až se oznamovací oblast obnoví.",
+                       MB_OK | MB_ICONEXCLAMATION);
+        return true;
+    }
     // The first tick ends the splash; the window is never shown again.
     KillTimer(GetSafeHwnd(), id);
     ShowWindow(GetSafeHwnd(), SW_HIDE);
@@ -236,7 +253,7 @@ void CTrayDlg::OnTrayNotify(LPARAM mouseMessage)
     PostMessageA(GetSafeHwnd(), WM_NULL, 0, 0);
 }
 
-void CTrayDlg::SetTrayIcon(bool add)
+bool CTrayDlg::SetTrayIcon(bool add)
 {
     NOTIFYICONDATAA data{};
     // The first version of the structure: 88 bytes.
@@ -247,7 +264,12 @@ void CTrayDlg::SetTrayIcon(bool add)
     data.uCallbackMessage = WM_TRAYNOTIFY;
     data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
     lstrcpynA(data.szTip, "Quillet", sizeof data.szTip);
-    Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
+    const bool done = Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
+    if (add && done && trayRetries_ > 0) {
+        trayRetries_ = 0;
+        KillTimer(GetSafeHwnd(), kTrayRetryTimer);
+    }
+    return done;
 }
 
 void CTrayDlg::PrintRequest(PrintMode mode)
@@ -263,35 +285,65 @@ void CTrayDlg::PrintRequest(PrintMode mode)
     }
 }
 
-void ProbeHostComponent()
-{
-    // A local handle, let go at once: only whether the component can be created counts.
-    if (CreateHostTable().Empty())
-        RegisterHostComponent();
-}
-
 namespace {
 
-void CallComponentEntry(const char* name)
+// The component as the host installs it: mon2kdbe.dll in the host's own folder, the one
+// that holds MonS3.ini. Empty when there is no host or no such file.
+std::string InstalledHostComponent(const HostLocation& host)
 {
-    // Only when the component lies in the current directory.
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("mon2kdbe.dll", &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    FindClose(search);
-    // The bare name, so that the system's search order finds it; freed whether or not
-    // the entry point is there.
-    UniqueModule module(LoadLibraryA("mon2kdbe.dll"));
-    using Entry = HRESULT(STDAPICALLTYPE*)();
-    if (auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(module.Proc(name))))
-        entry();
+    const std::string& monS3Ini = host.monS3Ini;
+    const size_t slash = monS3Ini.find_last_of('\\');
+    if (slash == std::string::npos || slash < 2 || monS3Ini[1] != ':')
+        return {};
+    const std::string dll = monS3Ini.substr(0, slash + 1) + "mon2kdbe.dll";
+    const DWORD attributes = GetFileAttributesA(dll.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    return dll;
 }
 
 }  // namespace
 
-void RegisterHostComponent()
+void ProbeHostComponent()
 {
-    CallComponentEntry("DllUnregisterServer");
-    CallComponentEntry("DllRegisterServer");
+    // A local handle, let go at once: only whether the component can be created counts.
+    const HostTable probe = CreateHostTable();
+    // Registered, the class failed for another reason (its DLL missing, say), which
+    // registering something else would only hide. The registry itself is asked: Wine
+    // reports an unregistered class as a missing key.
+    if (!probe.Empty() || !FindComponentRegistration().Own().empty())
+        return;
+    // Without the host there is no component to register; the agenda's loading says so.
+    const HostLocation host = FindHost();
+    if (host.setupIni.empty())
+        return;
+    const std::string dll = InstalledHostComponent(host);
+    HRESULT result = REGDB_E_CLASSNOTREG;
+    if (!dll.empty()) {
+        result = RegisterHostComponent(dll);
+        if (FAILED(result)) {
+            ShowMessageBox("Databázovou komponentu MoneyS3 " + dll + " nelze zaregistrovat: " + HostErrorText(result) +
+                               ".\nSpusťte quillet-print --check.",
+                           MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        const HostTable again = CreateHostTable();
+        if (!again.Empty())
+            return;
+        result = again.CreationResult();
+    }
+    ShowMessageBox(CreationFailureText(result), MB_OK | MB_ICONEXCLAMATION);
+}
+
+HRESULT RegisterHostComponent(const std::string& dllPath)
+{
+    // By its full path; its own dependencies are looked for beside it.
+    UniqueModule module(LoadLibraryExA(dllPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!module)
+        return HRESULT_FROM_WIN32(GetLastError());
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(module.Proc("DllRegisterServer")));
+    if (!entry)
+        return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    return entry();
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "app/PrintWorker.h"
 #include "config/AgendaConfig.h"
@@ -44,7 +45,8 @@ protected:
 
     void OnHookKey(WPARAM vk, LPARAM flags);
     void OnTrayNotify(LPARAM mouseMessage);
-    void SetTrayIcon(bool add);
+    // Whether Shell_NotifyIcon did it.
+    bool SetTrayIcon(bool add);
     // WM_CLOSE: ends at once, refuses while one of the dialogs is open, or ends after the
     // running print.
     LRESULT OnClose();
@@ -58,15 +60,18 @@ private:
     AgendaConfig config_;
     HICON icon_;
     int openDialogs_ = 0;
+    int trayRetries_ = 0;  // attempts left to add the icon the shell refused at start
     std::unique_ptr<PrintWorker> print_;
     bool exitAfterPrint_ = false;   // "&Konec" chosen during a print
     bool closeAfterPrint_ = false;  // WM_CLOSE during a print, not withdrawn
 };
 
-// Creates the host component once; when that fails, has the component register itself
-// again. Nothing is reported.
+// Creates the host component once. Only when its class is not registered at all is the
+// component that the host installed in its own folder registered (by its full path, never
+// through the search order) and created again; a repair that did not help is reported.
+// Any other failure is left to the prints, which report it with its reason.
 void ProbeHostComponent();
 
-// Calls DllUnregisterServer, then DllRegisterServer, of "mon2kdbe.dll" in the current
-// directory, when the file is there.
-void RegisterHostComponent();
+// DllRegisterServer of the DLL at dllPath, a full path: its result, or why the DLL could
+// not be loaded or has no such entry point.
+HRESULT RegisterHostComponent(const std::string& dllPath);

@@ -1,6 +1,8 @@
 // Taking host field values: the component hands every field over as an OLE variant.
 #include "documents/FieldValues.h"
 
+#include "documents/AmountArithmetic.h"
+
 std::string TextFromBstr(BSTR text, UINT codePage)
 {
     int length = text ? static_cast<int>(SysStringLen(text)) : 0;
@@ -60,7 +62,11 @@ Amount FieldAmount(HostTable& table, const char* name)
     if (v.vt == VT_CY)
         return Amount::FromCurrency(v.cyVal);
     OleVariant converted;
-    if (SUCCEEDED(VariantChangeType(converted.Put(), &v, 0, VT_CY)))
+    const HRESULT hr = VariantChangeType(converted.Put(), &v, 0, VT_CY);
+    if (SUCCEEDED(hr))
         return Amount::FromCurrency(converted.Get().cyVal);
+    // A number too large for any amount (1e308) is no "-": nothing right can be printed.
+    if (hr == DISP_E_OVERFLOW)
+        ThrowAmountOutOfRange(std::string("pole ") + name);
     return {0, ValueStatus::Invalid};
 }

@@ -16,6 +16,7 @@ std::string FieldString(HostTable& table, const char* name, UINT codePage = kTex
 // The field's integer; a field that holds no integer (null, a string, a real) gives 0.
 long FieldInteger(HostTable& table, const char* name);
 // The field as money; a value that is null or cannot be converted is invalid, value 0.
+// A number beyond what an amount holds raises HostError naming the field.
 Amount FieldAmount(HostTable& table, const char* name);
 
 // A UTF-16 string in codePage; HostError E_OUTOFMEMORY when the conversion fails.

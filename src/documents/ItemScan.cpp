@@ -59,8 +59,8 @@ void ScanItems(AgendaConfig& config, HostTable& document,
     HostTable items = CreateHostTable();
     // The notes of a stock-card table that did not open are empty; there is nothing to close.
     const bool cardsOpen = config.OpenStockCardTable();
-    // Its status is not looked at: an item table that did not open fails at its first use.
-    items.OpenTable(config.YearDir + "\\SkSezPol");
+    // YearDir ends in its backslash. A document without its item table is a data error.
+    items.OpenRequiredTable(config.YearDir + "SkSezPol");
     items.SetIndex("CDokladu");
     const long count = items.RecordCount();
     if (count > 0) {

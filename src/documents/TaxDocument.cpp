@@ -28,9 +28,9 @@ void PrintItemRow(CPrinterEpson& printer, AgendaConfig& config, HostTable& items
     Amount quantity = FieldAmount(items, "PocetMJ");
     Amount price = FieldAmount(items, "Cena");
     Amount rate = FieldAmount(items, "DPH");
-    Amount net = MultiplyAmounts(quantity, price);
-    Amount factor = AddAmounts(DivideAmount(rate, 100), OneAmount());
-    Amount gross = MultiplyAmounts(factor, net);
+    Amount net = MultiplyChecked(quantity, price, "PocetMJ × Cena");
+    Amount factor = AddAmounts(DivideAmount(rate, 100), OneAmount(), "1 + DPH / 100");
+    Amount gross = MultiplyChecked(factor, net, "PocetMJ × Cena × (1 + DPH / 100)");
     std::string unit = FieldText(items, "MJ");
     std::string catalogue = FieldText(items, "Katalog");
     std::string name = FieldText(items, "Nazev");
@@ -47,13 +47,14 @@ struct RecapTotals {
     Amount including = ZeroAmount();
 };
 
-void PrintRecapRow(CPrinterEpson& printer, const char* format, const Amount& base, const Amount& vat,
-                   RecapTotals& totals)
+void PrintRecapRow(CPrinterEpson& printer, const char* format, const char* baseField, const char* vatField,
+                   const Amount& base, const Amount& vat, RecapTotals& totals)
 {
-    Amount including = AddAmounts(base, vat);
-    totals.bases = AddAmounts(totals.bases, base);
-    totals.vat = AddAmounts(totals.vat, vat);
-    totals.including = AddAmounts(totals.including, including);
+    const std::string sum = std::string(baseField) + " + " + vatField;
+    Amount including = AddAmounts(base, vat, sum.c_str());
+    totals.bases = AddAmounts(totals.bases, base, "součet základů DPH");
+    totals.vat = AddAmounts(totals.vat, vat, "součet DPH");
+    totals.including = AddAmounts(totals.including, including, "součet částek včetně DPH");
     printer.PrintRight(FormatText(format, Money(base).c_str(), Money(vat).c_str(), Money(including).c_str()));
 }
 
@@ -101,13 +102,13 @@ DocumentOutcome PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, std
     // position, whatever the rates of the items were.
     RecapTotals totals;
     Amount base = FieldAmount(table, "Zaklad0");
-    PrintRecapRow(printer, "Nulová sazba DPH              %12s%12s%12s", base, ZeroAmount(), totals);
+    PrintRecapRow(printer, "Nulová sazba DPH              %12s%12s%12s", "Zaklad0", "0", base, ZeroAmount(), totals);
     base = FieldAmount(table, "Zaklad5");
     Amount vat = FieldAmount(table, "DPH5");
-    PrintRecapRow(printer, "Snížená sazba DPH %%   5%%      %12s%12s%12s", base, vat, totals);
+    PrintRecapRow(printer, "Snížená sazba DPH %%   5%%      %12s%12s%12s", "Zaklad5", "DPH5", base, vat, totals);
     base = FieldAmount(table, "Zaklad22");
     vat = FieldAmount(table, "DPH22");
-    PrintRecapRow(printer, "Základní sazba DPH %% 22%%      %12s%12s%12s", base, vat, totals);
+    PrintRecapRow(printer, "Základní sazba DPH %% 22%%      %12s%12s%12s", "Zaklad22", "DPH22", base, vat, totals);
     printer.PrintRight(kRecapRule);
     printer.PrintRight(FormatText("Celkem                        %12s%12s%12s", Money(totals.bases).c_str(),
                                   Money(totals.vat).c_str(), Money(totals.including).c_str()));

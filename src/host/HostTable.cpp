@@ -10,6 +10,9 @@
 
 namespace {
 
+// The code page of every text Quillet shows.
+constexpr UINT kErrorCodePage = 1250;
+
 // An owned BSTR made from code page 1250 text (the ANSI code page).
 class OleString {
 public:
@@ -69,13 +72,36 @@ private:
 
 thread_local FieldNames t_fieldNames;
 
+// The error object's description in code page 1250, without a trailing line end; empty
+// when there is none.
+std::string ErrorDescription(const ComPtr<IErrorInfo>& info)
+{
+    BSTR description = nullptr;
+    if (!info || FAILED(info->GetDescription(&description)) || !description)
+        return {};
+    std::string text;
+    const int wide = static_cast<int>(SysStringLen(description));
+    const int size = wide ? WideCharToMultiByte(kErrorCodePage, 0, description, wide, nullptr, 0, nullptr, nullptr) : 0;
+    if (size > 0) {
+        text.resize(static_cast<size_t>(size));
+        WideCharToMultiByte(kErrorCodePage, 0, description, wide, text.data(), size, nullptr, nullptr);
+    }
+    SysFreeString(description);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
 HostTableWrapper g_wrapper;
 
 }  // namespace
 
 HostError::HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo)
-    : result_(result), errorInfo_(std::move(errorInfo)), text_(HostErrorText(result))
+    : result_(result), errorInfo_(std::move(errorInfo))
 {
+    text_ = ErrorDescription(errorInfo_);
+    if (text_.empty())
+        text_ = HostErrorText(result);
 }
 
 HostError::HostError(HRESULT result, std::string text) : result_(result), text_(std::move(text)) {}
@@ -135,6 +161,16 @@ long HostTable::OpenTable(const std::string& path)
     long status = 0;
     Check(table->OpenTable(arg, &status));
     return status;
+}
+
+void HostTable::OpenRequiredTable(const std::string& path)
+{
+    const long status = OpenTable(path);
+    if (status == 0)
+        return;
+    char text[64];
+    std::snprintf(text, sizeof text, " nelze otevřít (stav %ld)", status);
+    throw HostError(E_FAIL, "Tabulku " + path + text);
 }
 
 void HostTable::CloseTable()

@@ -20,9 +20,11 @@ public:
     HostError(HRESULT result, std::string text);
 
     HRESULT Result() const { return result_; }
-    // The component's error object, where it offered one (its description is not shown).
+    // The component's error object, where it offered one.
     const ComPtr<IErrorInfo>& ErrorInfo() const { return errorInfo_; }
-    // The text shown to the user for this error (code page 1250).
+    // The text shown to the user for this error (code page 1250): the component's own
+    // description where its error object has one ("Invalid number in field DPH"), which
+    // says far more than the result's text; otherwise HostErrorText.
     const std::string& Text() const { return text_; }
     const char* what() const noexcept override { return text_.c_str(); }
 
@@ -53,6 +55,9 @@ public:
     IMon2kDbeTable* Get() const { return table_.Get(); }
 
     long OpenTable(const std::string& path);  // 0 when the table opened
+    // OpenTable for a table the caller cannot do without: a status other than 0 raises
+    // HostError naming the table and the status, before anything reads from it.
+    void OpenRequiredTable(const std::string& path);
     void CloseTable();
     long RecordCount();
     void MoveFirst();

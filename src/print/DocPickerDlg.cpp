@@ -76,7 +76,7 @@ void CDocPickerDlg::Fill()
 
     try {
         HostTable table = CreateHostTable();
-        table.OpenTable(tablePath_);  // a table that did not open fails at the next call
+        table.OpenRequiredTable(tablePath_);
         table.SetIndex("CDokladu");
         const long count = table.RecordCount();
         if (count > 0) {

@@ -21,7 +21,7 @@ using DocumentPreviewer = std::function<bool(long docId, std::string& bytes)>;
 
 class CDocPickerDlg : public CDialog {
 public:
-    // tablePath: the document table, the year's folder followed by "\SkSezDok".
+    // tablePath: the document table, the year's folder (ending in its backslash) and "SkSezDok".
     explicit CDocPickerDlg(std::string tablePath, HWND parent = nullptr);
     ~CDocPickerDlg() override;
 

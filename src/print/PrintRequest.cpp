@@ -41,9 +41,19 @@ PrintOutcome PrintCurrent(AgendaConfig& config, HostTable& table, std::string* i
     return outcome == DocumentOutcome::Printed ? PrintOutcome::Printed : PrintOutcome::Failed;
 }
 
+// The document chosen in the picker, found again; the list may be older than the table.
+bool FindChosen(HostTable& table, long docId)
+{
+    if (table.Seek(docId) == kMon2kSeekFound)
+        return true;
+    ShowMessageBox("Vybraný doklad už v MoneyS3 není, mezitím byl smazán.", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
 std::string DocumentTablePath(const AgendaConfig& config)
 {
-    return config.YearDir + "\\SkSezDok";
+    // YearDir ends in its backslash.
+    return config.YearDir + "SkSezDok";
 }
 
 // One table instance on the document table: find positions it on the document to lay
@@ -55,7 +65,7 @@ PrintOutcome LayOutDocument(AgendaConfig& config, const std::function<bool(HostT
     HostTable table;
     try {
         table = CreateHostTable();
-        table.OpenTable(DocumentTablePath(config));
+        table.OpenRequiredTable(DocumentTablePath(config));
         if (table.RecordCount() < 1)
             return PrintOutcome::NothingPrinted;
         table.SetIndex("CDokladu");
@@ -104,7 +114,7 @@ PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentCh
             case LastDeliveryNote:
                 return FindNewest(table, DocKind::DeliveryNote) && Confirm(table, "Tisknout dodací list č. %s?");
             case ChooseDocument:
-                return table.Seek(docId) == kMon2kSeekFound;
+                return FindChosen(table, docId);
             default:
                 return false;
             }
@@ -116,5 +126,5 @@ PrintOutcome PreviewDocument(AgendaConfig& config, long docId, std::string& byte
 {
     bytes.clear();
     return LayOutDocument(
-        config, [docId](HostTable& table) { return table.Seek(docId) == kMon2kSeekFound; }, &bytes);
+        config, [docId](HostTable& table) { return FindChosen(table, docId); }, &bytes);
 }

@@ -63,51 +63,77 @@ std::string VariantToText(const VARIANT& value, UINT codePage)
     }
 }
 
-// Rounds in 64-bit arithmetic: one division gives the part toward zero, which never leaves
-// the range; only the step away from zero can, and it wraps as the exact result cast to 64
-// bits would. A unit of 1 or -1 changes nothing (and -1 would overflow the division).
-Amount RoundAmount(const Amount& amount, const Amount& unit, char mode)
+namespace {
+
+// The magnitude of a 64-bit value, in unsigned arithmetic so that the most negative
+// value has one too.
+uint64_t Magnitude(int64_t value)
 {
-    const int64_t u = unit.value;
-    if (u == 0 || u == 1 || u == -1)
-        return amount;
-    const int64_t v = amount.value;
-    const int64_t rest = v % u;
-    const int64_t towardZero = v - rest;
-    const uint64_t unitSize = u < 0 ? 0 - static_cast<uint64_t>(u) : static_cast<uint64_t>(u);
-    const uint64_t restSize = rest < 0 ? 0 - static_cast<uint64_t>(rest) : static_cast<uint64_t>(rest);
+    return value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+}
+
+// A magnitude rounded to a multiple of unitSize (at least 2) in the mode's direction, the
+// same on both sides of zero; false for an unknown mode. Never wraps: a result beyond 64
+// bits, which no amount reaches with the units in use, saturates.
+bool RoundMagnitude(uint64_t magnitude, uint64_t unitSize, char mode, uint64_t& rounded)
+{
+    const uint64_t rest = magnitude % unitSize;
     bool awayFromZero = false;
     switch (mode) {
     case 'M':
-        // Halves away from zero on both sides.
-        awayFromZero = restSize >= unitSize - unitSize / 2;
+        // Halves away from zero.
+        awayFromZero = rest >= unitSize - unitSize / 2;
         break;
     case 'D':
-        // Toward zero on both sides.
+        // Toward zero.
         break;
     case 'U':
-        // Away from zero on both sides, the mirror of the positive rule.
-        awayFromZero = restSize != 0;
+        // Away from zero, the mirror of the positive rule on the negative side.
+        awayFromZero = rest != 0;
         break;
     default:
-        return amount;
+        return false;
     }
-    if (!awayFromZero)
-        return {towardZero, amount.status};
-    const uint64_t step = v >= 0 ? unitSize : 0 - unitSize;
-    return {static_cast<int64_t>(static_cast<uint64_t>(towardZero) + step), amount.status};
+    rounded = magnitude - rest;
+    if (awayFromZero)
+        rounded = rounded > UINT64_MAX - unitSize ? UINT64_MAX : rounded + unitSize;
+    return true;
+}
+
+// An amount of the given sign and magnitude; invalid when it does not fit 64 bits.
+Amount Signed(bool negative, uint64_t magnitude, ValueStatus status)
+{
+    const uint64_t limit = negative ? uint64_t(1) << 63 : (uint64_t(1) << 63) - 1;
+    if (magnitude > limit)
+        return {0, ValueStatus::Invalid};
+    return {negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude), status};
+}
+
+}  // namespace
+
+Amount RoundAmount(const Amount& amount, const Amount& unit, char mode)
+{
+    const uint64_t unitSize = Magnitude(unit.value);
+    if (unitSize <= 1)
+        return amount;  // nothing to round to (and -1 would overflow a division)
+    uint64_t rounded = 0;
+    if (!RoundMagnitude(Magnitude(amount.value), unitSize, mode, rounded))
+        return amount;
+    return Signed(amount.value < 0, rounded, amount.status);
 }
 
 std::string FormatMoney(const Amount& amount, int32_t unit, char mode)
 {
     if (amount.status != ValueStatus::Valid)
         return "-";
-    const Amount rounded = RoundAmount(amount, {unit, ValueStatus::Valid}, mode);
-    // The magnitude in unsigned arithmetic, so that the most negative value has one too.
-    const bool negative = rounded.value < 0;
-    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(rounded.value)
-                                        : static_cast<uint64_t>(rounded.value);
-    std::string text = Format(negative ? "-%llu,%04llu" : "%llu,%04llu",
+    // Rounded as a magnitude, which holds every rounded amount exactly.
+    const bool negative = amount.value < 0;
+    uint64_t magnitude = Magnitude(amount.value);
+    const uint64_t unitSize = Magnitude(unit);
+    if (unitSize > 1)
+        RoundMagnitude(magnitude, unitSize, mode, magnitude);
+    // Rounded to zero, the amount has no sign.
+    std::string text = Format(negative && magnitude != 0 ? "-%llu,%04llu" : "%llu,%04llu",
                               static_cast<unsigned long long>(magnitude / 10000),
                               static_cast<unsigned long long>(magnitude % 10000));
     size_t cut = 0;
@@ -123,7 +149,24 @@ std::string FormatMoney(const Amount& amount, int32_t unit, char mode)
 
 Amount MultiplyAmounts(const Amount& a, const Amount& b)
 {
-    // The low 64 bits of the product, as the hardware's multiplication leaves them.
-    const int64_t product = static_cast<int64_t>(static_cast<uint64_t>(a.value) * static_cast<uint64_t>(b.value));
-    return {product / 10000, ValueStatus::Valid};
+    // The exact product of the magnitudes in 128 bits, from four 32-bit partial products.
+    const uint64_t x = Magnitude(a.value), y = Magnitude(b.value);
+    const uint64_t x0 = x & 0xFFFFFFFFu, x1 = x >> 32, y0 = y & 0xFFFFFFFFu, y1 = y >> 32;
+    const uint64_t p00 = x0 * y0, p01 = x0 * y1, p10 = x1 * y0, p11 = x1 * y1;
+    const uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+    const uint64_t low = (p00 & 0xFFFFFFFFu) | (middle << 32);
+    const uint64_t high = p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32);
+    // Divided by 10000 a 32-bit word at a time: the remainder stays below 10000, so each
+    // step fits 64 bits. The division truncates the magnitude, that is toward zero.
+    const uint64_t words[4] = {high >> 32, high & 0xFFFFFFFFu, low >> 32, low & 0xFFFFFFFFu};
+    uint64_t quotient[4] = {};
+    uint64_t rest = 0;
+    for (int i = 0; i < 4; ++i) {
+        const uint64_t current = (rest << 32) | words[i];
+        quotient[i] = current / 10000;
+        rest = current % 10000;
+    }
+    if (quotient[0] != 0 || quotient[1] != 0)
+        return {0, ValueStatus::Invalid};
+    return Signed((a.value < 0) != (b.value < 0), (quotient[2] << 32) | quotient[3], ValueStatus::Valid);
 }

@@ -32,5 +32,9 @@ std::string FormatDate(const DateValue& date);
 std::string VariantToText(const VARIANT& value, UINT codePage = kTextCodePage);
 // unit in ten-thousandths (100 = 0.01); mode 'M' rounds halves away from zero.
 std::string FormatMoney(const Amount& amount, int32_t unit, char mode);
+// The amount rounded to a multiple of unit; invalid when the rounded value does not fit.
 Amount RoundAmount(const Amount& amount, const Amount& unit, char mode);
+// a × b truncated toward zero to four decimals, exact wherever the result fits; the
+// statuses of a and b are not looked at. A product beyond 64 bits is invalid (value 0),
+// never a wrapped number: the only way this returns an invalid amount.
 Amount MultiplyAmounts(const Amount& a, const Amount& b);

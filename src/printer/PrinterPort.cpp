@@ -63,7 +63,7 @@ class DevicePort : public PrinterPort {
 public:
     DevicePort(FileHandle file, std::string name, DWORD timeoutMs)
         : file_(std::move(file)), name_(std::move(name)), timeoutMs_(timeoutMs),
-          done_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+          done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), eventError_(done_ ? DWORD(ERROR_SUCCESS) : GetLastError())
     {
         // A port redirected to an ordinary file collects the jobs one after another:
         // every write goes to the end of what is there.
@@ -77,6 +77,9 @@ public:
     {
         if (count == 0)
             return true;
+        // Without its event a write could not be waited for.
+        if (!done_)
+            return Fail(ErrorReason(eventError_));
         OVERLAPPED overlapped{};
         overlapped.Offset = static_cast<DWORD>(offset_);
         overlapped.OffsetHigh = static_cast<DWORD>(offset_ >> 32);
@@ -142,6 +145,7 @@ private:
     std::string name_;
     DWORD timeoutMs_;
     KernelHandle done_;
+    DWORD eventError_;
     bool disk_ = false;
     ULONGLONG offset_ = 0;
 };

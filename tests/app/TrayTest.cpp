@@ -14,6 +14,9 @@
 #include "app/HookLibrary.h"
 #include "app/TrayApp.h"
 #include "app/TrayDlg.h"
+#include "config/HostFiles.h"
+#include "host/ComponentRegistration.h"
+#include "host/HostTable.h"
 #include "res/resource.h"
 #include "support/DialogDriver.h"
 #include "support/MessageBoxRecorder.h"
@@ -237,6 +240,54 @@ TEST(TrayDlgTest, CloseRequestEndsItAsKonecButAPrintEndsFirst)
     EXPECT_EQ(printEnds, 2);
     EXPECT_FALSE(HasTrayIcon(window));
     OleUninitialize();
+}
+
+// Start-up registers the host component only when its class is not registered, and then
+// only the DLL the host installed in its own folder, never one in the current directory.
+TEST(ProbeHostComponentTest, RegistersOnlyAnUnregisteredClassFromTheHostsFolder)
+{
+    const std::string setupIni = "C:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini";
+    const std::string hostDir = "C:\\QuilletProbe\\Money S3\\";
+    const std::string built = ProgramFolder() + "mon2kdbe.dll";
+    SetAside aside(setupIni);
+    HostFiles files;
+    files.WriteIni(setupIni, {"[InstParams]", "LocalPath=C:\\QuilletProbe\\Money S3"});
+    files.Write(hostDir + "MonS3.ini", "");
+    auto entry = [](const std::string& dll, const char* name) {
+        HMODULE module = LoadLibraryA(dll.c_str());
+        using Entry = HRESULT(STDAPICALLTYPE*)();
+        auto call = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+        EXPECT_TRUE(call && SUCCEEDED(call())) << name;
+        FreeLibrary(module);
+    };
+    MessageBoxRecorder boxes;
+    {
+        // COM lets go of the DLLs it loaded at its end, before the host's folder goes.
+        struct Com {
+            Com() { CoInitialize(nullptr); }
+            ~Com() { CoUninitialize(); }
+        } com;
+        const std::string registered = FindComponentRegistration().Own();
+        ASSERT_FALSE(registered.empty());
+        ASSERT_TRUE(CopyFileA(built.c_str(), (hostDir + "mon2kdbe.dll").c_str(), FALSE));
+        ProbeHostComponent();  // registered: nothing is touched
+        EXPECT_EQ(registered, FindComponentRegistration().Own());
+
+        entry(built, "DllUnregisterServer");
+        DeleteFileA((hostDir + "mon2kdbe.dll").c_str());
+        SetCurrentDirectoryA(ProgramFolder().c_str());  // which holds a mon2kdbe.dll
+        ProbeHostComponent();
+        EXPECT_EQ("", FindComponentRegistration().Own());
+        ASSERT_EQ(1u, boxes.Shown().size());
+        EXPECT_NE(std::string::npos, boxes.Shown()[0].text.find("Spusťte quillet-print --check.")) << boxes.Shown()[0].text;
+
+        ASSERT_TRUE(CopyFileA(built.c_str(), (hostDir + "mon2kdbe.dll").c_str(), FALSE));
+        ProbeHostComponent();
+        EXPECT_EQ(hostDir + "mon2kdbe.dll", FindComponentRegistration().Own());
+        EXPECT_FALSE(CreateHostTable().Empty());
+        EXPECT_EQ(1u, boxes.Shown().size());
+    }
+    entry(built, "DllRegisterServer");
 }
 
 }  // namespace

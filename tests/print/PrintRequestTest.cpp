@@ -131,7 +131,7 @@ TEST_F(PrintRequestTest, ChosenDocumentIsFoundByItsIdAndPrintedWithoutAsking)
     const Case cases[] = {
         {true, 2, PrintOutcome::Printed, DeliveryTitle("D0002")},
         {true, 1, PrintOutcome::Printed, TaxTitle("P0001")},
-        {true, 99, PrintOutcome::NothingPrinted, ""},  // not found
+        {true, 99, PrintOutcome::NothingPrinted, ""},  // not found: deleted since it was listed
         {true, 5, PrintOutcome::NothingPrinted, ""},   // neither kind
         {false, 3, PrintOutcome::NothingPrinted, ""},  // the picker cancelled
     };
@@ -144,14 +144,53 @@ TEST_F(PrintRequestTest, ChosenDocumentIsFoundByItsIdAndPrintedWithoutAsking)
             return c.ok;
         });
         EXPECT_EQ(c.outcome, outcome) << c.id;
-        EXPECT_EQ(agenda.YearDir() + "\\SkSezDok", path);
+        EXPECT_EQ(agenda.YearDir() + "SkSezDok", path);
         if (c.title.empty())
             EXPECT_EQ("", Port()) << c.id;
         else
             ExpectPage(c.title);
         EXPECT_EQ(0, PrintBusy);
     }
-    EXPECT_TRUE(boxes.Shown().empty());
+    // The preview of that document finds it gone just the same.
+    std::string bytes = "old";
+    EXPECT_EQ(PrintOutcome::NothingPrinted, PreviewDocument(config, 99, bytes));
+    EXPECT_EQ("", bytes);
+    ASSERT_EQ(2u, boxes.Shown().size());
+    for (const auto& box : boxes.Shown()) {
+        EXPECT_EQ("Vybraný doklad už v MoneyS3 není, mezitím byl smazán.", box.text);
+        EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), box.flags);
+    }
+}
+
+// A data error says what is wrong with the data, and an amount that no print could show
+// right is one: no page of it is finished.
+TEST_F(PrintRequestTest, DataErrorNamesItsReason)
+{
+    const struct {
+        dbf::Value price, quantity, rate, total;
+        bool withItems;
+        std::string reason;
+    } cases[] = {
+        {"1", "1", "12x5", "1", true, "Invalid number in field DPH"},
+        {"900000000000", "100000", "21", "1", true, "Částka mimo rozsah: PocetMJ × Cena"},
+        {"1", "1", "21", "1e308", true, "Částka mimo rozsah: pole Celkem"},
+        {"1", "1", "21", "1", false, "Tabulku " + agenda.YearDir() + "SkSezPol nelze otevřít (stav 1)"},
+    };
+    for (const auto& c : cases) {
+        DocRecord doc = Doc(3, "P", "P0003");
+        doc.celkem = c.total;
+        agenda.WriteDocuments({doc});
+        agenda.WriteItems({Item("S", 3, "Hřebík", "", c.quantity, "ks", 0, c.price, c.rate)});
+        if (!c.withItems)
+            DeleteFileA((agenda.YearDir() + "SkSezPol.dbf").c_str());
+        boxes.Clear();
+        boxes.Answer(IDYES);
+        DeleteFileA(port.Path().c_str());
+        EXPECT_EQ(PrintOutcome::Failed, PrintRequest(config, LastTaxDocument)) << c.reason;
+        ASSERT_EQ(2u, boxes.Shown().size()) << c.reason;
+        EXPECT_EQ("Nastala chyba při přístupu k datům\n\n:" + c.reason, boxes.Shown()[1].text);
+        EXPECT_EQ(std::string::npos, Port().find('\f')) << c.reason;
+    }
 }
 
 // Message boxes and the picker run message loops in which hotkeys arrive: a request made

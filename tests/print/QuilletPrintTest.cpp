@@ -115,7 +115,7 @@ TEST_F(QuilletPrintTest, ExitStatusSaysWhetherADocumentWasPrinted)
         {"--yes last-tax", 0, u8"Tisknout daňový doklad č. P0001? [Ano]\n", true},
         {"last-delivery --yes", 0, u8"Tisknout dodací list č. D0002? [Ano]\n", true},
         {"id 2", 0, "", true},
-        {"id 99", 1, "", false},
+        {"id 99", 1, u8"Vybraný doklad už v MoneyS3 není, mezitím byl smazán.\n", false},
         {"id 1", 0, "", true},
     };
     for (const Case& c : cases) {
@@ -307,6 +307,27 @@ TEST_F(InstallationCheckTest, HealthyInstallationPassesEveryStepAndPrintsNothing
               run.output.find(u8" – v Nastavení vyberte tiskárnu Windows nebo zadejte port, na kterém tiskárna je (např. LPT1:)\n"
                               u8"Chyb: 1. Dokud je neopravíte, Quillet nebude tisknout.\n"))
         << run.output;
+}
+
+TEST_F(InstallationCheckTest, NewestDocumentsAreLaidOutAsPrintingThemWouldBe)
+{
+    // The newest delivery note has a quantity that is no number; the stock cards, without
+    // which documents print with empty notes, are gone.
+    agenda.WriteItems({Item("S", 2, "Hřebík", "", "1.2.3", "ks", 0)});
+    DeleteFileA((agenda.AgendaDir() + "SkSezZas.dbf").c_str());
+    const std::string cards = u8"POZOR  Kmenové karty SkSezZas: nelze otevřít (stav 1); doklady se vytisknou bez "
+                              u8"poznámek\nOK     Poslední prodejka: č. P0001\n";
+    ProgramRun run = Start("--check");
+    EXPECT_EQ(2u, run.status);
+    EXPECT_NE(std::string::npos,
+              run.output.find(cards + u8"CHYBA  Poslední dodací list: č. D0002 nelze vytisknout: Nastala chyba při "
+                                      u8"přístupu k datům: Invalid number in field PocetMJ – opravte doklad v MoneyS3\n"))
+        << run.output;
+
+    agenda.WriteItems(items);
+    run = Start("--check");
+    EXPECT_EQ(0u, run.status) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find(cards + u8"OK     Poslední dodací list: č. D0002\n")) << run.output;
 }
 
 TEST_F(InstallationCheckTest, WithoutTheHostTheStepsThatNeedItAreNotTried)

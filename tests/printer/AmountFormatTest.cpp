@@ -59,6 +59,9 @@ TEST(FormatMoney, PrintsWholePartsBeyond32Bits)
     for (const auto& c : cases)
         EXPECT_EQ(c.text, FormatMoney(Valid(c.value), 100, 'M')) << c.value;
     EXPECT_EQ("-922337203685477,5808", FormatMoney(Valid(kMin), 0, 'M'));
+    // Rounded beyond the largest amount: the text is still the exact one.
+    EXPECT_EQ("922337203685478", FormatMoney(Valid(kMax), 10000, 'M'));
+    EXPECT_EQ("-922337203685478", FormatMoney(Valid(kMin), 10000, 'M'));
 }
 
 TEST(FormatMoney, AmountThatIsNotValidPrintsAsDash)
@@ -87,6 +90,8 @@ TEST(RoundAmount, ModesUnitsAndStatus)
         EXPECT_EQ(c.result, r.value) << c.value << " " << c.unit << " " << c.mode;
         EXPECT_EQ(ValueStatus::Valid, r.status);
     }
+    // A rounded value that does not fit is invalid, never wrapped.
+    EXPECT_EQ(ValueStatus::Invalid, RoundAmount(Valid(kMax), Valid(10000), 'M').status);
     EXPECT_EQ(ValueStatus::Null, RoundAmount({12350, ValueStatus::Null}, Valid(100), 'M').status);
     EXPECT_EQ(ValueStatus::Invalid, RoundAmount({12350, ValueStatus::Invalid}, Valid(0), 'M').status);
 }
@@ -104,15 +109,24 @@ TEST(MultiplyAmounts, TruncatesTheProductTowardZero)
         {10001, 5000, 5000},
         {-10001, -5000, 5000},
         {0, kMax, 0},
-        {4611686018427387904, 4, 0},               // 2^62 * 4: the low 64 bits are 0
-        {kMax, 3, 922337203685477},                // low 64 bits 2^63 - 3
-        {kMin, -1, -922337203685477},              // low 64 bits are kMin again
-        {1210000, 1210000, 146410000},             // 121 * 121
+        {4611686018427387904, 4, 1844674407370955},  // 2^62 * 4 = 2^64, exact beyond 64 bits
+        {kMax, 3, 2767011611056432},
+        {kMin, -1, 922337203685477},                 // the product's sign, not the wrapped one
+        {kMax, 10000, kMax},                         // times one
+        {kMin, 10000, kMin},
+        {kMin, -9999, 9222449699651090330},
+        {1210000, 1210000, 146410000},               // 121 * 121
     };
     for (const auto& c : cases) {
         const Amount r = MultiplyAmounts(Valid(c.a), Valid(c.b));
         EXPECT_EQ(c.product, r.value) << c.a << " * " << c.b;
         EXPECT_EQ(ValueStatus::Valid, r.status);
+    }
+    // A product that does not fit is invalid, never a wrapped number.
+    for (const auto& [a, b] : {std::pair<int64_t, int64_t>{kMax, 10001}, {kMin, -10000}, {kMax, kMax}, {kMin, 20000}}) {
+        const Amount r = MultiplyAmounts(Valid(a), Valid(b));
+        EXPECT_EQ(ValueStatus::Invalid, r.status) << a << " * " << b;
+        EXPECT_EQ(0, r.value) << a << " * " << b;
     }
     const Amount fromNull = MultiplyAmounts({0, ValueStatus::Null}, Valid(10000));
     EXPECT_EQ(0, fromNull.value);

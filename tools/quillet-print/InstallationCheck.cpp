@@ -1,6 +1,7 @@
 // The installation check: the host's INI files, the agenda and year folders, Quillet.ini,
 // the host component, its three tables, the newest documents and the port, in the order
-// in which a print needs them. Nothing is written anywhere and nothing is printed.
+// in which a print needs them. The newest documents are laid out into memory as a print
+// lays them out. Nothing is written anywhere and nothing is printed.
 #include "InstallationCheck.h"
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include "config/AgendaConfig.h"
 #include "config/FirmaKeys.h"
 #include "documents/FieldValues.h"
+#include "framework/MessageBox.h"
 #include "host/ComponentRegistration.h"
 #include "print/PrintRequest.h"
 #include "printer/PrinterPort.h"
@@ -126,28 +128,56 @@ bool CheckComponent(Report& report)
 
 // Opens one table; the document table comes back open for the next step.
 // The table's folder has been shown by the step before; the path is opened as a print
-// opens it.
-bool CheckTable(Report& report, const char* name, const std::string& path, HostTable& table)
+// opens it. A table printing does without (the stock cards, whose notes are then empty)
+// is only a warning.
+bool CheckTable(Report& report, const char* name, const std::string& path, HostTable& table, bool required)
 {
     const std::string remedy = "zkontrolujte, že agenda a rok v MoneyS3 jsou v pořádku";
+    const auto problem = [&](const std::string& text) {
+        if (required)
+            report.Wrong(std::string(name) + ": " + text, remedy);
+        else
+            report.Line(Verdict::Warning, std::string(name) + ": " + text + "; doklady se vytisknou bez poznámek");
+        table.Release();
+        return false;
+    };
     try {
         table = CreateHostTable();
         const long status = table.OpenTable(path);
-        if (status != 0) {
-            report.Wrong(std::string(name) + ": nelze otevřít (stav " + std::to_string(status) + ")", remedy);
-            table.Release();
-            return false;
-        }
+        if (status != 0)
+            return problem("nelze otevřít (stav " + std::to_string(status) + ")");
         report.Ok(std::string(name) + ": záznamů " + std::to_string(table.RecordCount()));
         return true;
     } catch (const HostError& error) {
-        report.Wrong(std::string(name) + ": " + error.Text(), remedy);
-        table.Release();
-        return false;
+        return problem(error.Text());
     }
 }
 
-void CheckNewest(Report& report, HostTable& documents)
+// Lays the document out into memory exactly as printing it would, with whatever a print
+// would show collected instead of shown; empty when it would print.
+std::string LayOutProblem(AgendaConfig& config, long docId)
+{
+    std::string shown;
+    MessageBoxHandler previous = SetMessageBoxHandler([&](const std::string& text, UINT) {
+        // A stock-card table that does not open has its own line; printing goes on without it.
+        if (text.find("'Kmenovou Kartu'") == std::string::npos)
+            shown += (shown.empty() ? "" : " ") + text;
+        return IDOK;
+    });
+    std::string bytes;
+    const PrintOutcome outcome = PreviewDocument(config, docId, bytes);
+    SetMessageBoxHandler(std::move(previous));
+    if (outcome == PrintOutcome::Printed)
+        return {};
+    for (size_t at; (at = shown.find("\n\n:")) != std::string::npos;)
+        shown.replace(at, 3, ": ");
+    for (char& c : shown)
+        if (c == '\n')
+            c = ' ';
+    return shown.empty() ? std::string("doklad se nevytiskne") : shown;
+}
+
+void CheckNewest(Report& report, AgendaConfig& config, HostTable& documents)
 {
     const struct {
         const char* kind;
@@ -158,9 +188,14 @@ void CheckNewest(Report& report, HostTable& documents)
     try {
         documents.SetIndex("CDokladu");
         for (const auto& k : kinds) {
-            if (FindNewest(documents, k.kind))
-                report.Ok(std::string(k.name) + ": č. " + FieldString(documents, "CisloDokla"));
-            else
+            if (FindNewest(documents, k.kind)) {
+                const std::string number = std::string(k.name) + ": č. " + FieldString(documents, "CisloDokla");
+                const std::string problem = LayOutProblem(config, FieldInteger(documents, "CDokladu"));
+                if (problem.empty())
+                    report.Ok(number);
+                else
+                    report.Wrong(number + " nelze vytisknout: " + problem, "opravte doklad v MoneyS3");
+            } else
                 report.Line(Verdict::Warning,
                             std::string(k.name) + ": v tomto roce žádná není, " + k.key + " nebude mít co tisknout");
         }
@@ -201,11 +236,12 @@ int RunInstallationCheck(const std::function<void(const std::string& line)>& wri
 
     if (agenda && component) {
         HostTable documents, items, cards;
-        const bool documentsOpen = CheckTable(report, "Doklady SkSezDok", config.YearDir + "\\SkSezDok", documents);
-        CheckTable(report, "Položky SkSezPol", config.YearDir + "\\SkSezPol", items);
-        CheckTable(report, "Kmenové karty SkSezZas", config.AgendaDir + "SkSezZas", cards);
+        const bool documentsOpen =
+            CheckTable(report, "Doklady SkSezDok", config.YearDir + "SkSezDok", documents, true);
+        CheckTable(report, "Položky SkSezPol", config.YearDir + "SkSezPol", items, true);
+        CheckTable(report, "Kmenové karty SkSezZas", config.AgendaDir + "SkSezZas", cards, false);
         if (documentsOpen)
-            CheckNewest(report, documents);
+            CheckNewest(report, config, documents);
         else
             report.Line(Verdict::Skipped, "Poslední doklady: tabulka dokladů se neotevřela");
     } else {

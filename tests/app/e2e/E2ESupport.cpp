@@ -290,8 +290,10 @@ std::string RegisteredComponent()
 
 void UnregisterComponent()
 {
-    Copy("mon2kdbe.dll", Folder());
-    CallEntry(Folder() + "mon2kdbe.dll", "DllUnregisterServer");
+    // As the host installs it, in the host's own folder, from which start-up registers it.
+    const std::string hostFolder = "C:\\Program Files\\CIGLER SOFTWARE\\Money S3\\";
+    Copy("mon2kdbe.dll", hostFolder);
+    CallEntry(hostFolder + "mon2kdbe.dll", "DllUnregisterServer");
 }
 
 void RestoreComponent()

@@ -57,7 +57,7 @@ void ClickTrayIcon(bool right);
 std::string HostComponentFolder();
 std::string RegisteredComponent();
 
-// Puts a copy of the component beside Quillet.exe and unregisters the component.
+// Puts a copy of the component into the host's own folder and unregisters the component.
 void UnregisterComponent();
 // Registers the build's own copy again, as the test prefix had it.
 void RestoreComponent();

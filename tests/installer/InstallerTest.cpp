@@ -284,7 +284,8 @@ TEST_F(Installer, UpgradeEndsTheRunningQuilletReplacesItAndStartsItAgain)
     ASSERT_NE(old, 0u);
     DeleteFileA(kPort);
     ASSERT_TRUE(question = PressF10());
-    STARTUPINFOA si{sizeof si};
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION setup{};
     std::string line = "\"" + SetupProgram() + "\" /S";
     ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, "C:\\", &si, &setup));

@@ -57,10 +57,22 @@ VIAddVersionKey /LANG=1029 "LegalCopyright" "${PUBLISHER}"
 
 Var WasRunning
 
+; Quillet answers WM_CLOSE with this when a print is running: it ends as soon as the print
+; has ended, printed or failed. The setup then waits up to the port's time-out (key
+; PortTimeout of Quillet.ini, read as Quillet reads it) and a margin for the layout and for
+; the user to answer the print's message; when it gives up it withdraws the request, so
+; that Quillet does not end later, with nothing installed.
+!define CLOSING_AFTER_PRINT 1
+!define CLOSE_WITHDRAWN "Quillet.CloseWithdrawn"
+!define DEFAULT_PORT_TIMEOUT 30
+!define MAX_PORT_TIMEOUT 300
+!define PRINT_MARGIN 15
+!define CLOSE_WAIT 10
+
 ; Ends a running Quillet as its own menu's "Konec" would, and waits for it. When it will
-; not end (a print or one of its dialogs is open), says so and aborts before anything has
-; been changed. Quillet's main window is its only dialog without a caption, so message
-; boxes titled "Quillet" are passed over.
+; not end (one of its dialogs is open, or its print does not end in time), says so and
+; aborts before anything has been changed. Quillet's main window is its only dialog
+; without a caption, so message boxes titled "Quillet" are passed over.
 !macro EndQuillet un again
 Function ${un}QuilletRunning
   System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${INSTANCE_MUTEX}") p .r9'
@@ -72,26 +84,20 @@ Function ${un}QuilletRunning
   ${EndIf}
 FunctionEnd
 
-Function ${un}EndQuillet
-  StrCpy $WasRunning 0
-  Call ${un}QuilletRunning
-  ${If} $9 = 0
-    Return
+; $4: the seconds one write to the port may take; a whole number from 1 to 300, else 30.
+Function ${un}PortTimeout
+  ReadINIStr $4 "$INSTDIR\Quillet.ini" "Firma" "PortTimeout"
+  IntOp $3 $4 + 0
+  ${If} "$3" != "$4"
+  ${OrIf} $3 < 1
+  ${OrIf} $3 > ${MAX_PORT_TIMEOUT}
+    StrCpy $4 ${DEFAULT_PORT_TIMEOUT}
   ${EndIf}
-  StrCpy $WasRunning 1
-  StrCpy $8 0
-  ${Do}
-    FindWindow $8 "#32770" "Quillet" "" $8
-    ${If} $8 = 0
-      ${ExitDo}
-    ${EndIf}
-    System::Call 'user32::GetWindowLongW(p r8, i -16) i .r7'
-    IntOp $7 $7 & ${WS_CAPTION}
-    ${If} $7 = 0
-      SendMessage $8 ${WM_CLOSE} 0 0 /TIMEOUT=5000
-      ${ExitDo}
-    ${EndIf}
-  ${Loop}
+FunctionEnd
+
+; Polls for the end of Quillet for $4 seconds; $9 is 0 once it has ended.
+Function ${un}WaitForQuillet
+  IntOp $3 $4 * 5
   StrCpy $6 0
   ${Do}
     Call ${un}QuilletRunning
@@ -100,8 +106,53 @@ Function ${un}EndQuillet
     ${EndIf}
     Sleep 200
     IntOp $6 $6 + 1
-  ${LoopUntil} $6 >= 50
-  MessageBox MB_OK|MB_ICONSTOP "Quillet běží a nedal se ukončit (tiskne, nebo má otevřené okno).$\r$\nDokončete tisk, zavřete jeho okna nebo jej ukončete v nabídce ikony (Konec) a spusťte ${again} znovu.$\r$\nNic nebylo změněno." /SD IDOK
+  ${LoopUntil} $6 >= $3
+FunctionEnd
+
+Function ${un}EndQuillet
+  StrCpy $WasRunning 0
+  Call ${un}QuilletRunning
+  ${If} $9 = 0
+    Return
+  ${EndIf}
+  StrCpy $WasRunning 1
+  StrCpy $8 0
+  StrCpy $5 0
+  ${Do}
+    FindWindow $8 "#32770" "Quillet" "" $8
+    ${If} $8 = 0
+      ${ExitDo}
+    ${EndIf}
+    System::Call 'user32::GetWindowLongW(p r8, i -16) i .r7'
+    IntOp $7 $7 & ${WS_CAPTION}
+    ${If} $7 = 0
+      SendMessage $8 ${WM_CLOSE} 0 0 $5 /TIMEOUT=5000
+      ${ExitDo}
+    ${EndIf}
+  ${Loop}
+  StrCpy $4 ${CLOSE_WAIT}
+  ${If} $5 = ${CLOSING_AFTER_PRINT}
+    Call ${un}PortTimeout
+    IntOp $4 $4 + ${PRINT_MARGIN}
+    DetailPrint "Quillet tiskne a skončí, jakmile tisk skončí. Čekám na to nejvýše $4 s..."
+  ${EndIf}
+  Call ${un}WaitForQuillet
+  ${If} $9 = 0
+    Return
+  ${EndIf}
+  ${If} $5 = ${CLOSING_AFTER_PRINT}
+    System::Call 'user32::RegisterWindowMessageW(w "${CLOSE_WITHDRAWN}") i .r7'
+    SendMessage $8 $7 0 0 /TIMEOUT=5000
+    ; The print may have ended just before.
+    StrCpy $4 1
+    Call ${un}WaitForQuillet
+    ${If} $9 = 0
+      Return
+    ${EndIf}
+    MessageBox MB_OK|MB_ICONSTOP "Quillet tiskne a tisk neskončil ani po čekání (nebo čeká na odpověď v okně Quillet).$\r$\nDokončete tisk nebo odpovězte v okně Quillet a spusťte ${again} znovu.$\r$\nNic nebylo změněno." /SD IDOK
+  ${Else}
+    MessageBox MB_OK|MB_ICONSTOP "Quillet běží a nedal se ukončit (má otevřené okno).$\r$\nZavřete jeho okna nebo jej ukončete v nabídce ikony (Konec) a spusťte ${again} znovu.$\r$\nNic nebylo změněno." /SD IDOK
+  ${EndIf}
   SetErrorLevel 2
   Quit
 FunctionEnd

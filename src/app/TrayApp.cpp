@@ -20,7 +20,7 @@ BOOL CTrayApp::InitInstance()
     mutex_ = std::move(mutex);
 
     if (FAILED(OleInitialize(nullptr))) {
-        ShowMessageBox("Nelze inicializovat systémovou komponentu OLE", MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(kOleFailedText, MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
 

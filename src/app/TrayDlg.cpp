@@ -4,6 +4,8 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <system_error>
+
 #include "app/AboutDlg.h"
 #include "app/HookLibrary.h"
 #include "config/AgendaSettingsDlg.h"
@@ -12,8 +14,6 @@
 #include "framework/MessageBox.h"
 #include "host/ComponentRegistration.h"
 #include "host/HostTable.h"
-#include "print/DocPickerDlg.h"
-#include "printer/PrintRoute.h"
 #include "res/resource.h"
 
 namespace {
@@ -43,6 +43,12 @@ UINT TaskbarCreatedMessage()
     return message;
 }
 
+UINT CloseWithdrawnMessage()
+{
+    static const UINT message = RegisterWindowMessageA(kCloseWithdrawnMessage);
+    return message;
+}
+
 }  // namespace
 
 CTrayDlg::CTrayDlg(HWND parent)
@@ -51,6 +57,8 @@ CTrayDlg::CTrayDlg(HWND parent)
 {
 }
 
+// A print still running when the window goes is waited for: ending the process would cut
+// its job short.
 CTrayDlg::~CTrayDlg() = default;
 
 BOOL CTrayDlg::OnInitDialog()
@@ -110,7 +118,11 @@ bool CTrayDlg::OnCommand(int id, int, HWND)
         return true;
     }
     case ID_APP_EXIT:
-        EndDialog(IDOK);
+        // Never in the middle of a job: the print ends first, printed or failed.
+        if (printing_)
+            exitAfterPrint_ = true;
+        else
+            EndDialog(IDOK);
         return true;
     default:
         return false;
@@ -136,11 +148,10 @@ bool CTrayDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         result = 0;
         return true;
     case WM_CLOSE:
-        // Someone asks the program to end (the setup program before an upgrade, say): it
-        // ends as through "&Konec", but never in the middle of a print or with one of its
-        // dialogs open, where the user's work would be lost.
-        if (!PrintBusy && openDialogs_ == 0)
-            EndDialog(IDOK);
+        result = OnClose();
+        return true;
+    case WM_PRINTENDED:
+        OnPrintEnded();
         result = 0;
         return true;
     case WM_QUERYDRAGICON:
@@ -154,8 +165,36 @@ bool CTrayDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
             result = 0;
             return true;
         }
+        if (message == CloseWithdrawnMessage()) {
+            closeAfterPrint_ = false;
+            result = 0;
+            return true;
+        }
         return CDialog::OnMessage(message, wParam, lParam, result);
     }
+}
+
+LRESULT CTrayDlg::OnClose()
+{
+    // Someone asks the program to end (the setup program before an upgrade, say): it ends
+    // as through "&Konec", but never with one of its dialogs open, where the user's work
+    // would be lost, and never in the middle of a print.
+    if (openDialogs_ != 0)
+        return 0;
+    if (printing_) {
+        closeAfterPrint_ = true;
+        return kClosingAfterPrint;
+    }
+    EndDialog(IDOK);
+    return 0;
+}
+
+void CTrayDlg::OnPrintEnded()
+{
+    print_.reset();
+    printing_ = false;
+    if (exitAfterPrint_ || closeAfterPrint_)
+        EndDialog(IDOK);
 }
 
 namespace {
@@ -235,24 +274,15 @@ bool CTrayDlg::SetTrayIcon(bool add)
 
 void CTrayDlg::PrintRequest(PrintMode mode)
 {
-    ::PrintRequest(config_, mode, [this](const std::string& tablePath, long& docId) {
-        CDocPickerDlg picker(tablePath);
-        picker.SetPreviewer([this](long id, DocumentJob& job) {
-            return PreviewDocument(config_, id, job) == PrintOutcome::Printed;
-        });
-        const DocumentRoute route = ChooseDocumentRoute(config_.Port, config_.Rezim);
-        if (route.way == DocumentWay::Drawn)
-            picker.SetDrawnQueue(route.queue);
-        if (picker.DoModal() != IDOK)
-            return false;
-        // What the preview showed is what is printed, not a new layout of the document.
-        if (const DocumentJob* shown = picker.ShownDocument()) {
-            PrintDocumentJob(config_, *shown);
-            return false;
-        }
-        docId = picker.SelectedDocId();
-        return true;
-    });
+    // Keys and clicks during a print are dropped here and then, so none is acted on later.
+    if (printing_)
+        return;
+    try {
+        print_ = std::make_unique<PrintWorker>(GetSafeHwnd(), config_, mode);
+        printing_ = true;
+    } catch (const std::system_error&) {
+        ShowMessageBox("Tisk nelze spustit: systém nedovolil vytvořit další vlákno.", MB_OK | MB_ICONERROR);
+    }
 }
 
 namespace {

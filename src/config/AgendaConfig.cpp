@@ -100,6 +100,18 @@ void AgendaConfig::Load()
     KopieDodaciList = ReadCopies(ini, "KopieDodaciList");
 }
 
+void AgendaConfig::CopySettings(const AgendaConfig& from)
+{
+    for (const auto& key : kFirmaKeys<AgendaConfig>)
+        this->*key.value = from.*key.value;
+    PortTimeout = from.PortTimeout;
+    Rezim = from.Rezim;
+    KopieDanovyDoklad = from.KopieDanovyDoklad;
+    KopieDodaciList = from.KopieDodaciList;
+    AgendaDir = from.AgendaDir;
+    YearDir = from.YearDir;
+}
+
 std::string QuilletIniPath()
 {
     std::vector<char> path(MAX_PATH);

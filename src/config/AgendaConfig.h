@@ -18,6 +18,9 @@ public:
     // Finds the host through its INI files and reads Quillet.ini; failures are reported
     // to the user and leave the fields as they were.
     void Load();
+    // Every value Load sets, taken from another configuration; the stock-card table is
+    // not shared. A print on a thread of its own works from such a copy.
+    void CopySettings(const AgendaConfig& from);
 
     // Stock cards, kept open across one item scan.
     bool OpenStockCardTable();
@@ -30,7 +33,7 @@ public:
 
     std::string Nazev, Ulice, Mesto, PSC, ICO, DIC, RegCislo, Tel, Fax;
     std::string Port;
-    int PortTimeout = 30;   // seconds one write to the port may take
+    int PortTimeout = 30;   // seconds one write to the port may take, 1 to 300
     PrintRezim Rezim = PrintRezim::Auto;  // ESC/P or drawn, or as the queue's driver says
     int KopieDanovyDoklad = 1;            // copies of each document in its one job, 1 to 9
     int KopieDodaciList = 1;

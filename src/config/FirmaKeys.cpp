@@ -35,7 +35,7 @@ int ReadPortTimeout(const std::string& iniPath)
     const std::string text = ReadFirmaKey(iniPath, "PortTimeout", "");
     char* end = nullptr;
     const long seconds = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end || seconds < 1 || seconds > 3600)
+    if (text.empty() || *end || seconds < 1 || seconds > kMaxPortTimeout)
         return kDefaultPortTimeout;
     return static_cast<int>(seconds);
 }

@@ -35,8 +35,10 @@ constexpr FirmaKey<Owner> kFirmaKeys[] = {
 std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char* defaultValue, bool whole = false);
 // Key "PortTimeout" of section "Firma", which the settings dialog leaves alone: how many
 // seconds one write to the printer may take. kDefaultPortTimeout when the key is missing
-// or not a whole number from 1 to 3600.
+// or not a whole number from 1 to kMaxPortTimeout: a longer wait would keep the setup
+// program waiting for a print that cannot end.
 constexpr int kDefaultPortTimeout = 30;
+constexpr int kMaxPortTimeout = 300;
 int ReadPortTimeout(const std::string& iniPath);
 
 // Keys "Rezim" (auto, escp, grafika; anything else is auto) and "KopieDanovyDoklad",

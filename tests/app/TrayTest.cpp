@@ -202,31 +202,42 @@ TEST(TrayDlgTest, HotkeysActOnReleaseWithoutModifiersAndLeftClicksChoose)
     OleUninitialize();
 }
 
-TEST(TrayDlgTest, CloseRequestEndsItAsKonecButNotDuringAPrint)
+// The main window whose print runs until the test posts its end.
+class PrintingTrayDlg : public CTrayDlg {
+public:
+    void PrintRequest(PrintMode) override { printing_ = true; }
+};
+
+TEST(TrayDlgTest, CloseRequestEndsItAsKonecButAPrintEndsFirst)
 {
     MessageBoxRecorder boxes;  // no host installed: Load says so
     OleInitialize(nullptr);
-    Driven<RecordingTrayDlg> dialog;
+    Driven<PrintingTrayDlg> dialog;
     std::string title;
-    bool outlivedBusyClose = false;
+    int printEnds = 0;
     HWND window = nullptr;
+    const auto printThenEnd = [&](HWND d) {
+        ++printEnds;
+        SendMessageA(d, WM_PRINTENDED, 0, 0);
+        HookKey(d, VK_F10, true);
+    };
     dialog
         .Then([&](HWND d) {
             window = d;
             char text[32] = {};
             GetWindowTextA(d, text, sizeof text);
             title = text;  // how the setup program finds it
-            PrintBusy = 1;
-            SendMessageA(d, WM_CLOSE, 0, 0);
-            PrintBusy = 0;
+            HookKey(d, VK_F10, true);
+            EXPECT_EQ(SendMessageA(d, WM_CLOSE, 0, 0), kClosingAfterPrint);
+            SendMessageA(d, RegisterWindowMessageA(kCloseWithdrawnMessage), 0, 0);
         })
-        .Then([&](HWND d) {
-            outlivedBusyClose = true;
-            SendMessageA(d, WM_CLOSE, 0, 0);
-        });
+        .Then(printThenEnd)  // withdrawn: it goes on
+        .Then([&](HWND d) { SendMessageA(d, WM_COMMAND, ID_APP_EXIT, 0); })
+        .Then(printThenEnd)  // "&Konec" takes effect now
+        .Then(printThenEnd);
     EXPECT_EQ(dialog.DoModal(), 1);
     EXPECT_EQ(title, "Quillet");
-    EXPECT_TRUE(outlivedBusyClose);
+    EXPECT_EQ(printEnds, 2);
     EXPECT_FALSE(HasTrayIcon(window));
     OleUninitialize();
 }

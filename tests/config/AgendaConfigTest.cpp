@@ -189,8 +189,8 @@ TEST_F(AgendaConfigTest, PortTimeoutIsWholeSecondsOrThirty)
         const char* line;  // nullptr: no key
         int seconds;
     } cases[] = {
-        {nullptr, 30}, {"PortTimeout=5", 5}, {"PortTimeout=3600", 3600}, {"PortTimeout=0", 30},
-        {"PortTimeout=-5", 30}, {"PortTimeout=3601", 30}, {"PortTimeout=10 s", 30}, {"PortTimeout=", 30},
+        {nullptr, 30}, {"PortTimeout=5", 5}, {"PortTimeout=300", 300}, {"PortTimeout=0", 30},
+        {"PortTimeout=-5", 30}, {"PortTimeout=301", 30}, {"PortTimeout=3600", 30}, {"PortTimeout=10 s", 30}, {"PortTimeout=", 30},
     };
     HostFiles host;
     LayHost(host, "C:", MonS3("C:\\Data", "Firma", "2003"));

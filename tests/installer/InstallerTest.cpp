@@ -186,9 +186,10 @@ HWND PressF10()
     return WaitForWindow(0, "#32770", "Quillet", kWait);
 }
 
+// A short time-out, which the setup waits for (and a margin) while Quillet prints.
 void WriteQuilletIni(const std::string& folder)
 {
-    Write(folder + "\\Quillet.ini", "[Firma]\r\nNazev=Železářství Čermák\r\nPort=" + std::string(kPort) + "\r\n");
+    Write(folder + "\\Quillet.ini", "[Firma]\r\nNazev=Železářství Čermák\r\nPort=" + std::string(kPort) + "\r\nPortTimeout=3\r\n");
 }
 
 class Installer : public ::testing::Test {
@@ -268,7 +269,8 @@ TEST_F(Installer, UpgradeEndsTheRunningQuilletReplacesItAndStartsItAgain)
     const std::string current = Read(viewer);
     Write(viewer, "an older escp-view.exe");
 
-    // With the print's question open it will not end: the setup says so, changes nothing.
+    // With the print's question open it would end after the print: the setup waits for the
+    // answer, gives up, withdraws its request and changes nothing.
     HWND question = PressF10();
     ASSERT_TRUE(question);
     EXPECT_EQ(RunToEnd("\"" + SetupProgram() + "\" /S"), 2);
@@ -277,9 +279,24 @@ TEST_F(Installer, UpgradeEndsTheRunningQuilletReplacesItAndStartsItAgain)
     Click(GetDlgItem(question, IDNO));
     ASSERT_TRUE(WaitFor([] { return Windows(0, "#32770", "Quillet").empty(); }, kWait));
 
+    // Started during a print, it waits for the print's end and upgrades.
     const DWORD old = QuilletPid();
     ASSERT_NE(old, 0u);
-    ASSERT_EQ(RunToEnd("\"" + SetupProgram() + "\" /S"), 0);
+    DeleteFileA(kPort);
+    ASSERT_TRUE(question = PressF10());
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION setup{};
+    std::string line = "\"" + SetupProgram() + "\" /S";
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, "C:\\", &si, &setup));
+    Sleep(3000);
+    EXPECT_EQ(Read(viewer), "an older escp-view.exe");
+    Click(GetDlgItem(question, IDYES));
+    DWORD code = WaitForSingleObject(setup.hProcess, 60000);
+    GetExitCodeProcess(setup.hProcess, &code);
+    CloseHandle(setup.hThread), CloseHandle(setup.hProcess);
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(PagePrinted());
     EXPECT_EQ(Read(viewer), current);
     EXPECT_TRUE(WaitFor([old] { return QuilletPid() != 0 && QuilletPid() != old; }, kWait));
     EXPECT_EQ(Read(DefaultFolder() + "\\Quillet.ini"), ini);

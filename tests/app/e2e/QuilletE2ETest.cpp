@@ -290,6 +290,54 @@ TEST_F(QuilletE2E, SettingsTakeEffectOnTheNextPrintOnlyAfterOK)
     e2e::SetIniPort(e2e::PortPath());
 }
 
+// With a printer that takes no data (a pipe nobody reads, each print opening an instance of
+// its own), the window answers during the print, keys and clicks then start nothing, then or
+// later, and an end asked for then comes after the print's failure.
+TEST_F(QuilletE2E, APrintBlockedOnThePortLeavesTheWindowAnsweringAndAnEndWaitsForIt)
+{
+    const std::string pipe = "\\\\.\\pipe\\quillet-stuck", ini = e2e::Folder() + "Quillet.ini";
+    e2e::Stop(g_quillet);
+    e2e::SetIniPort(pipe);
+    WritePrivateProfileStringA("Firma", "PortTimeout", "6", ini.c_str());
+    g_quillet = e2e::StartQuillet();
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (main = MainWindow(Pid())) && !IsWindowVisible(main); }, kWait));
+    for (bool end : {false, true}) {
+        HANDLE port = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX, 0, PIPE_UNLIMITED_INSTANCES, 1, 1, 0, nullptr);
+        PressKey(VK_F10);
+        HWND box = QuestionBox(Pid());
+        ASSERT_NE(box, nullptr);
+        Click(Button(box, IDYES));
+        Sleep(500);
+        DWORD_PTR answer = 0;
+        EXPECT_TRUE(SendMessageTimeoutA(main, end ? WM_CLOSE : WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer));
+        EXPECT_EQ(answer, end ? 1u : 0u);  // 1: ending after the print
+        PressKey(VK_F10);
+        e2e::ClickTrayIcon(false);
+        EXPECT_EQ(WaitForWindow(Pid(), "#32770", nullptr, kQuiet), nullptr);
+        // The print's message (the first names the port), and nothing after it.
+        std::vector<std::string> texts;
+        for (box = QuestionBox(Pid()); box; box = WaitForWindow(Pid(), "#32770", nullptr, kQuiet)) {
+            texts.push_back(Text(box) + ": " + MessageBoxText(box));
+            if (!Button(box, IDOK) || Button(box, IDNO))
+                break;
+            Click(Button(box, IDOK));
+            WaitFor([&] { return !IsWindow(box); }, kWait);
+        }
+        ASSERT_FALSE(texts.empty());
+        EXPECT_NE(texts[0].find(pipe), std::string::npos) << texts[0];
+        for (const std::string& text : texts)
+            EXPECT_TRUE(text.find("Quillet: ") == 0 && text.find("Tisknout") == std::string::npos) << text;
+        const DWORD state = WaitForSingleObject(g_quillet.hProcess, end ? kWait : 0);
+        EXPECT_EQ(state, end ? WAIT_OBJECT_0 : static_cast<DWORD>(WAIT_TIMEOUT));
+        CloseHandle(port);
+    }
+    e2e::Stop(g_quillet);
+    e2e::SetIniPort(e2e::PortPath());
+    WritePrivateProfileStringA("Firma", "PortTimeout", nullptr, ini.c_str());
+    g_quillet = e2e::StartQuillet();
+}
+
 TEST_F(QuilletE2E, KonecFromTheTrayMenuEndsQuilletAndANewStartWorksAtOnce)
 {
     e2e::ClickTrayIcon(true);

@@ -10,45 +10,20 @@
 #include "framework/FormatText.h"
 #include "framework/Gdi.h"
 #include "framework/SystemText.h"
+#include "framework/WideText.h"
+#include "print/escp/EscpCommands.h"
 #include "printer/PrinterPort.h"
 
 namespace {
 
-// ESC ! mode bits.
-constexpr unsigned char kElite = 0x01;
-constexpr unsigned char kCondensed = 0x04;
-constexpr unsigned char kEmphasized = 0x08;
-constexpr unsigned char kDoubleStrike = 0x10;
-constexpr unsigned char kDoubleWidth = 0x20;
-constexpr unsigned char kItalic = 0x40;
-constexpr unsigned char kUnderline = 0x80;
-
-constexpr double kLineInches = 8;
-constexpr double kXUnits = 120;  // strike x: 1/120 inch
-constexpr double kYUnits = 432;  // strike y: 1/432 inch
+constexpr double kLineInches = kEscpLineUnits / kEscpHorizontalUnits;
+constexpr double kXUnits = kEscpHorizontalUnits;  // strike x: 1/120 inch
+constexpr double kYUnits = kEscpVerticalUnits;    // strike y: 1/432 inch
 // The font's em is one line of 1/8 inch; its whole cell (accents, descenders) a quarter more.
 constexpr double kEmInches = 1.0 / 8;
 constexpr double kCellOverEm = 1.25;
 const wchar_t kFace[] = L"Courier New";
 const wchar_t kSpooler[] = L"WINSPOOL";
-
-// The pitch of a mode in 1/120 inch: 10, 12, 17.1 or 20 characters an inch, twice as
-// wide in double width.
-double CellUnits(unsigned char mode)
-{
-    double units = (mode & kCondensed) ? ((mode & kElite) ? 6 : 7) : ((mode & kElite) ? 10 : 12);
-    return (mode & kDoubleWidth) ? 2 * units : units;
-}
-
-std::wstring Wide(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int length = MultiByteToWideChar(1250, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(1250, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 std::string Reason(DWORD error)
 {
@@ -60,7 +35,7 @@ std::string Reason(DWORD error)
 // for the paper; printing needs the full one.
 HDC QueueDC(const std::string& queue, bool forPrinting)
 {
-    const std::wstring name = Wide(queue);
+    const std::wstring name = ToWide(queue);
     return forPrinting ? CreateDCW(kSpooler, name.c_str(), nullptr, nullptr)
                        : CreateICW(kSpooler, name.c_str(), nullptr, nullptr);
 }
@@ -74,10 +49,10 @@ public:
     {
         Font& font = fonts_[mode];
         if (!font) {
-            const int width = std::max(1, static_cast<int>(std::lround(CellUnits(mode) * pixelsPerUnit_)));
-            const int weight = (mode & (kEmphasized | kDoubleStrike)) ? FW_BOLD : FW_NORMAL;
-            font.Reset(CreateFontW(-layout_.cellHeight, width, 0, 0, weight, (mode & kItalic) != 0,
-                                   (mode & kUnderline) != 0, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
+            const int width = std::max(1, static_cast<int>(std::lround(EscpCellWidth(mode) * pixelsPerUnit_)));
+            const int weight = (mode & (kEscpEmphasized | kEscpDoubleStrike)) ? FW_BOLD : FW_NORMAL;
+            font.Reset(CreateFontW(-layout_.cellHeight, width, 0, 0, weight, (mode & kEscpItalic) != 0,
+                                   (mode & kEscpUnderline) != 0, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, kFace));
         }
         return font.Get();
@@ -183,7 +158,7 @@ void DrawSheet(HDC dc, const DrawnSheets& layout, size_t sheet, int originX, int
         for (size_t i = first; i < end; ++i) {
             text.push_back(cells[i].code);
             dx.push_back(i + 1 < end ? cells[i + 1].x - cells[i].x
-                                     : static_cast<INT>(std::lround(CellUnits(cells[i].mode) * pixelsPerUnit)));
+                                     : static_cast<INT>(std::lround(EscpCellWidth(cells[i].mode) * pixelsPerUnit)));
         }
         SelectObjectScope font(dc, fonts.For(cells[first].mode));
         ExtTextOutW(dc, originX + cells[first].x, originY + cells[first].y, 0, nullptr, text.c_str(),
@@ -202,7 +177,7 @@ bool DrawEscpDocument(const std::string& queue, const std::string& jobName, cons
         return false;
     }
     const DrawnSheets layout = LayOutSheets(InterpretEscp(bytes), PrinterSheetArea(dc.Get()));
-    const std::wstring name = Wide(jobName);
+    const std::wstring name = ToWide(jobName);
     DOCINFOW doc{};
     doc.cbSize = sizeof doc;
     doc.lpszDocName = name.c_str();

@@ -105,7 +105,7 @@ TEST_F(DrawnPrintTest, BothDocumentsAreDrawnWithEveryCharacterInItsColumnAndThei
         if (d.mode == LastTaxDocument) {
             // The item's amounts end where the heading above them ends.
             EXPECT_LT(100u, EndColumn(text, "s DPH"));
-            EXPECT_EQ(EndColumn(text, "s DPH"), EndColumn(text, "Žluťoučký kůň")) << text;
+            EXPECT_EQ(EndColumn(text, "s DPH"), EndColumn(text, "KAT-1")) << text;  // the item's line
         }
     }
 }

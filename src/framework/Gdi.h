@@ -41,24 +41,6 @@ using Bitmap = GdiObject<HBITMAP>;
 using Brush = GdiObject<HBRUSH>;
 using Font = GdiObject<HFONT>;
 
-// A memory device context made by CreateCompatibleDC, deleted by DeleteDC.
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    ~MemoryDC()
-    {
-        if (dc_)
-            DeleteDC(dc_);
-    }
-    HDC Get() const { return dc_; }
-    explicit operator bool() const { return dc_ != nullptr; }
-
-private:
-    HDC dc_;
-};
-
 // A device context made by CreateDC or CreateIC (a printer's), deleted by DeleteDC.
 class CreatedDC {
 public:
@@ -75,6 +57,12 @@ public:
 
 private:
     HDC dc_;
+};
+
+// A memory device context made by CreateCompatibleDC, deleted by DeleteDC as well.
+class MemoryDC : public CreatedDC {
+public:
+    explicit MemoryDC(HDC compatibleWith) : CreatedDC(CreateCompatibleDC(compatibleWith)) {}
 };
 
 // The device context of a window (or of the screen, for a null window) from GetDC,

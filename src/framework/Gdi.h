@@ -41,6 +41,20 @@ using Bitmap = GdiObject<HBITMAP>;
 using Brush = GdiObject<HBRUSH>;
 using Font = GdiObject<HFONT>;
 
+// The header of a 32-bit picture whose rows run from the top, as a DIB section or
+// StretchDIBits takes it.
+inline BITMAPINFO TopDownBitmapInfo(int width, int height)
+{
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    return bmi;
+}
+
 // A device context made by CreateDC or CreateIC (a printer's), deleted by DeleteDC.
 class CreatedDC {
 public:

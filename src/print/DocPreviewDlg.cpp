@@ -197,13 +197,7 @@ private:
                     !drawn_.empty() ? drawn_[sheet]
                                     : shown[sheet] = drawn != shown_.end() ? std::move(drawn->second)
                                                                            : RenderEscpSheet(job_, sheet, dpi_);
-                BITMAPINFO bmi{};
-                bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-                bmi.bmiHeader.biWidth = page.width;
-                bmi.bmiHeader.biHeight = -page.height;  // rows from the top
-                bmi.bmiHeader.biPlanes = 1;
-                bmi.bmiHeader.biBitCount = 32;
-                bmi.bmiHeader.biCompression = BI_RGB;
+                BITMAPINFO bmi = TopDownBitmapInfo(page.width, page.height);
                 StretchDIBits(dc, 0, y, page.width, page.height, 0, 0, page.width, page.height,
                               page.pixels.data(), &bmi, DIB_RGB_COLORS, SRCCOPY);
                 ExcludeClipRect(dc, 0, y, page.width, y + page.height);

@@ -263,13 +263,7 @@ std::vector<DrawnPreview> PreviewDrawnSheets(const std::string& queue, const std
 
     MemoryDC dc(nullptr);
     for (size_t s = 0; s < layout.sheets.size(); ++s) {
-        BITMAPINFO bmi{};
-        bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-        bmi.bmiHeader.biWidth = screen.paperWidth;
-        bmi.bmiHeader.biHeight = -screen.paperHeight;  // rows from the top
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        bmi.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO bmi = TopDownBitmapInfo(screen.paperWidth, screen.paperHeight);
         void* bits = nullptr;
         Bitmap bitmap(CreateDIBSection(dc.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bitmap || !bits)

@@ -9,8 +9,9 @@ build="$(realpath -m "${1:-$root/build}")"
 demo="$build/demo"
 
 bash "$root/scripts/setup.sh"
+. "$root/scripts/build-arch.sh" "$build"
 cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$quillet_arch.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
 targets=(hookdll mon2kdbe samplehost escp-view quillet-print)
 if grep -q '^build bin/Quillet\.exe' "$build/build.ninja" 2>/dev/null; then targets+=(Quillet); fi

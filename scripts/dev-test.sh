@@ -5,10 +5,11 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath -m "${1:?build folder}")"; regex="${2:-.}"; shift 2 || true
+. "$root/scripts/build-arch.sh" "$build"
 if [ ! -f "$build/build.ninja" ]; then
   bash "$root/scripts/setup.sh"
   cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$quillet_arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
 fi
 if (($#)); then cmake --build "$build" --target "$@"; else cmake --build "$build"; fi

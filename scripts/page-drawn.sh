@@ -9,10 +9,12 @@ build="$(realpath -m "${1:-$root/build}")"
 out="$build/page-drawn"
 
 bash "$root/scripts/setup.sh"
+. "$root/scripts/build-arch.sh" "$build"
 cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$quillet_arch.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
 cmake --build "$build" --target hookdll mon2kdbe samplehost Quillet
+quillet_arch_note "the page is drawn by the same code as in the 32-bit program"
 
 . "$root/scripts/xvfb.sh"
 . "$root/scripts/wine-env.sh" "$build"
@@ -37,13 +39,15 @@ wine "$bin/samplehost.exe" --root 'C:\' --quillet-ini "$wfolder\\Quillet.ini" --
 # driver's data file, the printer writing to a file, and the device entry without which
 # no device context can be made for it.
 ppd="$WINEPREFIX/drive_c/windows/quillet-generic.ppd"
-python3 - "$WINEPREFIX/drive_c/windows/syswow64/winspool.drv" "$ppd" <<'PY'
+if [ "$quillet_arch" = i686 ]; then spooler_folder=syswow64 environment='Windows NT x86'
+else spooler_folder=system32 environment='Windows x64'; fi
+python3 - "$WINEPREFIX/drive_c/windows/$spooler_folder/winspool.drv" "$ppd" <<'PY'
 import sys
 data = open(sys.argv[1], 'rb').read()
 start = data.index(b'*PPD-Adobe')
 open(sys.argv[2], 'wb').write(data[start:data.index(b'\0', start)])
 PY
-drivers='HKLM\System\CurrentControlSet\Control\Print\Environments\Windows NT x86\Drivers\Version-3\Wine PostScript Driver'
+drivers="HKLM\\System\\CurrentControlSet\\Control\\Print\\Environments\\$environment\\Drivers\\Version-3\\Wine PostScript Driver"
 printer="HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$queue"
 reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 reg "$drivers" /v Driver /d wineps.drv

@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+#include "DllModule.h"
+
 namespace {
 
 constexpr UINT kHookKeyMessage = 0x8001;  // WM_HOOKKEY
@@ -18,7 +20,6 @@ constexpr DWORD kAltHeld = 1u << 27;
 constexpr DWORD kModifiersNoted = 1u << 28;
 constexpr DWORD kThreadEndMillis = 5000;
 
-HINSTANCE g_instance;
 // The window told about keystrokes; read by the hook thread, set by the caller's.
 std::atomic<HWND> g_target{nullptr};
 // The hook thread, owned by the caller's side: started by InstallHook, ended by RemoveHook.
@@ -88,7 +89,7 @@ DWORD WINAPI HookThread(LPVOID param)
     MSG msg;
     // A message queue before anyone may post WM_QUIT to this thread.
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    const HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, g_instance, 0);
+    const HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, DllModule(), 0);
     start.installed = hook != nullptr;
     SetEvent(start.ready);
     if (!hook)
@@ -100,15 +101,6 @@ DWORD WINAPI HookThread(LPVOID param)
 }
 
 }  // namespace
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
-{
-    if (reason == DLL_PROCESS_ATTACH) {
-        g_instance = instance;
-        DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
-}
 
 // Starts reporting keystrokes to the window; a second call moves the reports to the new
 // window without installing a second hook. Returns once the hook is in place, FALSE when

@@ -1,5 +1,7 @@
 // One open DBF table, read only: the file is mapped, checked once when it opens, and every
-// later read stays inside what was checked. Values come out as OLE variants.
+// later read stays inside what was checked. Values come out as OLE variants
+// (DbfValue.cpp); records are sorted and sought in DbfSort.cpp, index files kept in
+// DbfIndexFile.cpp.
 // An index is the host's index file beside the table when one was written for the table as
 // it stands (see SaveIndex), else one sorted here; Seek finds a key by binary search over
 // it and, among equal keys, lands on the first of them in index order.
@@ -12,11 +14,9 @@
 #include <string>
 #include <vector>
 
-// Every failure below is thrown as this and becomes the method's HRESULT and error object.
-struct TableError {
-    HRESULT result;
-    std::wstring description;
-};
+#include "IndexFile.h"
+#include "MappedFile.h"
+#include "TableError.h"
 
 // Status codes of OpenTable.
 enum OpenStatus : long {
@@ -25,28 +25,6 @@ enum OpenStatus : long {
     kNotATable = 2,
     // Never returned to a caller: Open turns it into an error.
     kTooLarge = 3,
-};
-
-// The component's own failures, in the interface's range (FACILITY_ITF from 0x201).
-inline constexpr HRESULT kErrNotOpen = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x201);
-inline constexpr HRESULT kErrNoRecord = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x202);
-inline constexpr HRESULT kErrNoField = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x203);
-inline constexpr HRESULT kErrNoIndex = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x204);
-inline constexpr HRESULT kErrBadValue = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x205);
-inline constexpr HRESULT kErrBadIndex = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x206);
-
-// The start of an index file "<table>.<field>.idx": what it was written for, then entries
-// of uint32_t, the numbers of the visible records in index order. Little-endian.
-struct IndexFileHeader {
-    char magic[8];
-    uint32_t version;
-    uint32_t tableRecords;  // the table's record count, deleted records included
-    uint64_t tableSize;     // the table file's size in bytes
-    uint64_t tableWritten;  // the table file's last write time (FILETIME)
-    uint32_t fieldOffset;   // the indexed field's place in the record, its length and type
-    uint32_t fieldLength;
-    uint32_t fieldType;
-    uint32_t entries;
 };
 
 class DbfTable {
@@ -60,7 +38,7 @@ public:
     // A file too large to map into this process's address space throws TableError.
     OpenStatus Open(const std::wstring& path);
     void Close();
-    bool IsOpen() const { return view_ != nullptr; }
+    bool IsOpen() const { return data_ != nullptr; }
 
     long Count() const { return static_cast<long>(OrderSize()); }
     // Each returns whether a record is current afterwards.
@@ -113,11 +91,8 @@ private:
     bool MapIndexFile(int field);
     void UnmapIndexFile();
 
-    HANDLE file_ = INVALID_HANDLE_VALUE;
-    HANDLE mapping_ = nullptr;
-    void* view_ = nullptr;
-    const unsigned char* data_ = nullptr;
-    uint64_t size_ = 0;
+    MappedFile tableFile_;
+    const unsigned char* data_ = nullptr;  // the mapped table; null while none is open
     size_t headerLength_ = 0;
     size_t recordLength_ = 0;
     std::vector<Field> fields_;
@@ -131,9 +106,7 @@ private:
     mutable size_t visibleCount_ = 0;
     const uint32_t* mapped_ = nullptr;
     size_t mappedCount_ = 0;
-    HANDLE indexFile_ = INVALID_HANDLE_VALUE;
-    HANDLE indexMapping_ = nullptr;
-    void* indexView_ = nullptr;
+    MappedFile indexFile_;
     long position_ = -1;  // -1 before the first, Count() after the last
     int indexField_ = -1;
 };

@@ -1,5 +1,5 @@
 // The table component as an in-process COM server: one object per open table, its class
-// factory, self-registration and the DLL's exports.
+// factory, self-registration and the DLL's exports (its entry point is DllModule.cpp).
 #include "Mon2kDbe.h"
 
 #include <olectl.h>
@@ -7,11 +7,12 @@
 #include <new>
 #include <string>
 
+#include "ComObject.h"
 #include "DbfTable.h"
+#include "DllModule.h"
 
 namespace {
 
-HMODULE g_module = nullptr;
 LONG g_objects = 0;
 LONG g_locks = 0;
 
@@ -43,10 +44,17 @@ HRESULT NotImplemented(const wchar_t* what)
     return Fail(E_NOTIMPL, std::wstring(what) + L" is not implemented");
 }
 
-class Table final : public IMon2kDbeTable, public ISupportErrorInfo {
+// A by-reference variant stands for the one it points to, as callers through IDispatch
+// pass their arguments.
+const VARIANT& Dereferenced(const VARIANT& value)
+{
+    return value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal ? *value.pvarVal : value;
+}
+
+class Table final : public ComObject<IMon2kDbeTable, ISupportErrorInfo> {
 public:
     Table() { InterlockedIncrement(&g_objects); }
-    ~Table() { InterlockedDecrement(&g_objects); }
+    ~Table() override { InterlockedDecrement(&g_objects); }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
@@ -63,14 +71,6 @@ public:
         }
         AddRef();
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = InterlockedDecrement(&refs_);
-        if (left == 0)
-            delete this;
-        return left;
     }
 
     // ISupportErrorInfo
@@ -102,15 +102,18 @@ public:
         return NotImplemented(L"Invoke");
     }
 
-    HRESULT STDMETHODCALLTYPE Reserved7() override { return NotImplemented(L"Operation 7"); }
-    HRESULT STDMETHODCALLTYPE Reserved8() override { return NotImplemented(L"Operation 8"); }
+    // Operations Quillet never calls.
+#define MON2K_IMPLEMENTED_BELOW(slot, name, parameters, arguments)
+#define MON2K_NOT_IMPLEMENTED(slot) \
+    HRESULT STDMETHODCALLTYPE Reserved##slot() override { return NotImplemented(L"Operation " #slot); }
+    MON2K_TABLE_SLOTS(MON2K_IMPLEMENTED_BELOW, MON2K_NOT_IMPLEMENTED)
+#undef MON2K_IMPLEMENTED_BELOW
+#undef MON2K_NOT_IMPLEMENTED
 
     HRESULT STDMETHODCALLTYPE OpenTable(VARIANT path, long* status) override
     {
         return Guard(status, [&] {
-            const VARIANT* p = &path;
-            if (p->vt == (VT_BYREF | VT_VARIANT) && p->pvarVal)
-                p = p->pvarVal;
+            const VARIANT* p = &Dereferenced(path);
             BSTR text = nullptr;
             if (p->vt == VT_BSTR)
                 text = p->bstrVal;
@@ -137,33 +140,10 @@ public:
         return Guard(count, [&] { *count = Opened().Count(); });
     }
 
-    HRESULT STDMETHODCALLTYPE Reserved12() override { return NotImplemented(L"Operation 12"); }
-    HRESULT STDMETHODCALLTYPE Reserved13() override { return NotImplemented(L"Operation 13"); }
-
-    // Status 0 when a record is current after the move, 1 when the move left the table.
-    HRESULT STDMETHODCALLTYPE MoveFirst(long* status) override
-    {
-        return Guard(status, [&] { *status = Opened().MoveFirst() ? 0 : 1; });
-    }
-    HRESULT STDMETHODCALLTYPE MoveLast(long* status) override
-    {
-        return Guard(status, [&] { *status = Opened().MoveLast() ? 0 : 1; });
-    }
-    HRESULT STDMETHODCALLTYPE MovePrev(long* status) override
-    {
-        return Guard(status, [&] { *status = Opened().MovePrev() ? 0 : 1; });
-    }
-    HRESULT STDMETHODCALLTYPE MoveNext(long* status) override
-    {
-        return Guard(status, [&] { *status = Opened().MoveNext() ? 0 : 1; });
-    }
-
-    HRESULT STDMETHODCALLTYPE Reserved17() override { return NotImplemented(L"Operation 17"); }
-    HRESULT STDMETHODCALLTYPE Reserved19() override { return NotImplemented(L"Operation 19"); }
-    HRESULT STDMETHODCALLTYPE Reserved20() override { return NotImplemented(L"Operation 20"); }
-    HRESULT STDMETHODCALLTYPE Reserved21() override { return NotImplemented(L"Operation 21"); }
-    HRESULT STDMETHODCALLTYPE Reserved22() override { return NotImplemented(L"Operation 22"); }
-    HRESULT STDMETHODCALLTYPE Reserved23() override { return NotImplemented(L"Operation 23"); }
+    HRESULT STDMETHODCALLTYPE MoveFirst(long* status) override { return Move(status, &DbfTable::MoveFirst); }
+    HRESULT STDMETHODCALLTYPE MoveLast(long* status) override { return Move(status, &DbfTable::MoveLast); }
+    HRESULT STDMETHODCALLTYPE MovePrev(long* status) override { return Move(status, &DbfTable::MovePrev); }
+    HRESULT STDMETHODCALLTYPE MoveNext(long* status) override { return Move(status, &DbfTable::MoveNext); }
 
     HRESULT STDMETHODCALLTYPE FieldValue(BSTR name, VARIANT* value) override
     {
@@ -173,33 +153,12 @@ public:
         return Guard(value, [&] { Opened().Value(Field(name), value); });
     }
 
-    HRESULT STDMETHODCALLTYPE Reserved25() override { return NotImplemented(L"Operation 25"); }
-    HRESULT STDMETHODCALLTYPE Reserved26() override { return NotImplemented(L"Operation 26"); }
-
     // Status kMon2kSeekFound when found, on the first of equal keys in index order (by
     // binary search over the index); 0 when not, and the position stays.
     HRESULT STDMETHODCALLTYPE Seek(VARIANT key, long* status) override
     {
-        return Guard(status, [&] {
-            const VARIANT* k = &key;
-            if (k->vt == (VT_BYREF | VT_VARIANT) && k->pvarVal)
-                k = k->pvarVal;
-            *status = Opened().Seek(*k) ? kMon2kSeekFound : 0;
-        });
+        return Guard(status, [&] { *status = Opened().Seek(Dereferenced(key)) ? kMon2kSeekFound : 0; });
     }
-
-    HRESULT STDMETHODCALLTYPE Reserved28() override { return NotImplemented(L"Operation 28"); }
-    HRESULT STDMETHODCALLTYPE Reserved29() override { return NotImplemented(L"Operation 29"); }
-    HRESULT STDMETHODCALLTYPE Reserved30() override { return NotImplemented(L"Operation 30"); }
-    HRESULT STDMETHODCALLTYPE Reserved31() override { return NotImplemented(L"Operation 31"); }
-    HRESULT STDMETHODCALLTYPE Reserved32() override { return NotImplemented(L"Operation 32"); }
-    HRESULT STDMETHODCALLTYPE Reserved33() override { return NotImplemented(L"Operation 33"); }
-    HRESULT STDMETHODCALLTYPE Reserved34() override { return NotImplemented(L"Operation 34"); }
-    HRESULT STDMETHODCALLTYPE Reserved35() override { return NotImplemented(L"Operation 35"); }
-    HRESULT STDMETHODCALLTYPE Reserved36() override { return NotImplemented(L"Operation 36"); }
-    HRESULT STDMETHODCALLTYPE Reserved37() override { return NotImplemented(L"Operation 37"); }
-    HRESULT STDMETHODCALLTYPE Reserved38() override { return NotImplemented(L"Operation 38"); }
-    HRESULT STDMETHODCALLTYPE Reserved39() override { return NotImplemented(L"Operation 39"); }
 
     HRESULT STDMETHODCALLTYPE SetIndex(BSTR field, long* status) override
     {
@@ -227,6 +186,12 @@ private:
         }
     }
 
+    // Status 0 when a record is current after the move, 1 when the move left the table.
+    HRESULT Move(long* status, bool (DbfTable::*move)())
+    {
+        return Guard(status, [&] { *status = (Opened().*move)() ? 0 : 1; });
+    }
+
     DbfTable& Opened()
     {
         if (!table_.IsOpen())
@@ -243,7 +208,6 @@ private:
         return field;
     }
 
-    LONG refs_ = 1;
     std::wstring path_;
     DbfTable table_;
 };
@@ -358,15 +322,6 @@ LONG RemoveClass(HKEY root)
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
-{
-    if (reason == DLL_PROCESS_ATTACH) {
-        g_module = instance;
-        DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
-}
-
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
 {
     if (!out)
@@ -386,7 +341,7 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
 {
     wchar_t path[MAX_PATH * 4];
-    const DWORD length = GetModuleFileNameW(g_module, path, ARRAYSIZE(path));
+    const DWORD length = GetModuleFileNameW(DllModule(), path, ARRAYSIZE(path));
     if (length == 0 || length >= ARRAYSIZE(path))
         return SELFREG_E_CLASS;
     LONG rc = WriteClass(HKEY_CLASSES_ROOT, path);

@@ -13,43 +13,50 @@ inline constexpr CLSID CLSID_Mon2kDbeTable = {
 inline constexpr IID IID_IMon2kDbeTable = {
     0x7E84DC18, 0xFC16, 0x4C15, {0xA0, 0xB0, 0xE5, 0xA1, 0xB4, 0xDC, 0x4B, 0xA4}};
 
-// Slots 0-2 IUnknown, 3-6 IDispatch; the slot number of each method is in its comment.
+// The slots after IUnknown's (0-2) and IDispatch's (3-6), in the order of the function
+// table: OPERATION(slot, name, (parameters), (arguments)) for the operations Quillet calls,
+// RESERVED(slot) for the others, each a method Reserved<slot>() without parameters. The
+// interface below is written from this list, and so is each table that implements it.
+#define MON2K_TABLE_SLOTS(OPERATION, RESERVED) \
+    RESERVED(7) RESERVED(8) \
+    OPERATION(9, OpenTable, (VARIANT path, long* status), (path, status)) \
+    OPERATION(10, CloseTable, (), ()) \
+    OPERATION(11, RecordCount, (long* count), (count)) \
+    RESERVED(12) RESERVED(13) \
+    OPERATION(14, MoveFirst, (long* status), (status)) \
+    OPERATION(15, MoveLast, (long* status), (status)) \
+    OPERATION(16, MovePrev, (long* status), (status)) \
+    RESERVED(17) \
+    OPERATION(18, MoveNext, (long* status), (status)) \
+    RESERVED(19) RESERVED(20) RESERVED(21) RESERVED(22) RESERVED(23) \
+    OPERATION(24, FieldValue, (BSTR name, VARIANT* value), (name, value)) \
+    RESERVED(25) RESERVED(26) \
+    OPERATION(27, Seek, (VARIANT key, long* status), (key, status)) \
+    RESERVED(28) RESERVED(29) RESERVED(30) RESERVED(31) RESERVED(32) RESERVED(33) \
+    RESERVED(34) RESERVED(35) RESERVED(36) RESERVED(37) RESERVED(38) RESERVED(39) \
+    OPERATION(40, SetIndex, (BSTR field, long* status), (field, status))
+
+#define MON2K_DECLARE_OPERATION(slot, name, parameters, arguments) \
+    virtual HRESULT STDMETHODCALLTYPE name parameters = 0;
+#define MON2K_DECLARE_RESERVED(slot) virtual HRESULT STDMETHODCALLTYPE Reserved##slot() = 0;
 struct IMon2kDbeTable : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE Reserved7() = 0;                               // 7
-    virtual HRESULT STDMETHODCALLTYPE Reserved8() = 0;                               // 8
-    virtual HRESULT STDMETHODCALLTYPE OpenTable(VARIANT path, long* status) = 0;     // 9
-    virtual HRESULT STDMETHODCALLTYPE CloseTable() = 0;                              // 10
-    virtual HRESULT STDMETHODCALLTYPE RecordCount(long* count) = 0;                  // 11
-    virtual HRESULT STDMETHODCALLTYPE Reserved12() = 0;                              // 12
-    virtual HRESULT STDMETHODCALLTYPE Reserved13() = 0;                              // 13
-    virtual HRESULT STDMETHODCALLTYPE MoveFirst(long* status) = 0;                   // 14
-    virtual HRESULT STDMETHODCALLTYPE MoveLast(long* status) = 0;                    // 15
-    virtual HRESULT STDMETHODCALLTYPE MovePrev(long* status) = 0;                    // 16
-    virtual HRESULT STDMETHODCALLTYPE Reserved17() = 0;                              // 17
-    virtual HRESULT STDMETHODCALLTYPE MoveNext(long* status) = 0;                    // 18
-    virtual HRESULT STDMETHODCALLTYPE Reserved19() = 0;                              // 19
-    virtual HRESULT STDMETHODCALLTYPE Reserved20() = 0;                              // 20
-    virtual HRESULT STDMETHODCALLTYPE Reserved21() = 0;                              // 21
-    virtual HRESULT STDMETHODCALLTYPE Reserved22() = 0;                              // 22
-    virtual HRESULT STDMETHODCALLTYPE Reserved23() = 0;                              // 23
-    virtual HRESULT STDMETHODCALLTYPE FieldValue(BSTR name, VARIANT* value) = 0;     // 24
-    virtual HRESULT STDMETHODCALLTYPE Reserved25() = 0;                              // 25
-    virtual HRESULT STDMETHODCALLTYPE Reserved26() = 0;                              // 26
-    virtual HRESULT STDMETHODCALLTYPE Seek(VARIANT key, long* status) = 0;           // 27
-    virtual HRESULT STDMETHODCALLTYPE Reserved28() = 0;                              // 28
-    virtual HRESULT STDMETHODCALLTYPE Reserved29() = 0;                              // 29
-    virtual HRESULT STDMETHODCALLTYPE Reserved30() = 0;                              // 30
-    virtual HRESULT STDMETHODCALLTYPE Reserved31() = 0;                              // 31
-    virtual HRESULT STDMETHODCALLTYPE Reserved32() = 0;                              // 32
-    virtual HRESULT STDMETHODCALLTYPE Reserved33() = 0;                              // 33
-    virtual HRESULT STDMETHODCALLTYPE Reserved34() = 0;                              // 34
-    virtual HRESULT STDMETHODCALLTYPE Reserved35() = 0;                              // 35
-    virtual HRESULT STDMETHODCALLTYPE Reserved36() = 0;                              // 36
-    virtual HRESULT STDMETHODCALLTYPE Reserved37() = 0;                              // 37
-    virtual HRESULT STDMETHODCALLTYPE Reserved38() = 0;                              // 38
-    virtual HRESULT STDMETHODCALLTYPE Reserved39() = 0;                              // 39
-    virtual HRESULT STDMETHODCALLTYPE SetIndex(BSTR field, long* status) = 0;        // 40
+    MON2K_TABLE_SLOTS(MON2K_DECLARE_OPERATION, MON2K_DECLARE_RESERVED)
 };
+#undef MON2K_DECLARE_OPERATION
+#undef MON2K_DECLARE_RESERVED
+
+// The list's slot numbers are its places: each one follows the one before.
+#define MON2K_SLOT_OF_OPERATION(slot, name, parameters, arguments) slot,
+#define MON2K_SLOT_OF_RESERVED(slot) slot,
+inline constexpr int kMon2kTableSlots[] = {MON2K_TABLE_SLOTS(MON2K_SLOT_OF_OPERATION, MON2K_SLOT_OF_RESERVED)};
+#undef MON2K_SLOT_OF_OPERATION
+#undef MON2K_SLOT_OF_RESERVED
+static_assert([] {
+    for (int place = 0; place < static_cast<int>(sizeof kMon2kTableSlots / sizeof *kMon2kTableSlots); ++place)
+        if (kMon2kTableSlots[place] != 7 + place)
+            return false;
+    return true;
+}(), "MON2K_TABLE_SLOTS lists the slots 7 to 40 in order");
 
 // Seek's status when the key was found and its record made current.
 inline constexpr long kMon2kSeekFound = 7;

@@ -6,7 +6,8 @@
 
 #include <cstdio>
 
-#include "host/HostTable.h"
+#include "framework/Files.h"
+#include "host/HostErrorText.h"
 
 namespace {
 
@@ -48,12 +49,6 @@ std::string ServerIn(REGSAM view)
             return value;
     }
     return {};
-}
-
-bool FileExists(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A DLL named without a folder is found through the search order, which cannot be

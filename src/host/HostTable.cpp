@@ -5,7 +5,6 @@
 #include <unordered_map>
 #include <utility>
 
-#include "framework/SystemText.h"
 #include "host/ComponentRegistration.h"
 
 namespace {
@@ -105,20 +104,6 @@ HostError::HostError(HRESULT result, ComPtr<IErrorInfo> errorInfo)
 }
 
 HostError::HostError(HRESULT result, std::string text) : result_(result), text_(std::move(text)) {}
-
-std::string HostErrorText(HRESULT result)
-{
-    std::string system = SystemText(static_cast<DWORD>(result));
-    if (!system.empty())
-        return system;
-    char text[64];
-    const unsigned long code = static_cast<unsigned long>(result);
-    if (code >= 0x80040200UL && code <= 0x8004FFFFUL && (code & 0xFFFF) != 0x0200)
-        std::snprintf(text, sizeof text, "IDispatch error #%d", static_cast<int>(code - 0x80040200UL));
-    else
-        std::snprintf(text, sizeof text, "Unknown error 0x%0lX", code);
-    return text;
-}
 
 HostTable HostTable::NotCreated(HRESULT result)
 {

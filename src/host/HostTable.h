@@ -12,6 +12,7 @@
 #include "Mon2kDbe.h"
 #include "framework/Handles.h"
 #include "framework/Variant.h"
+#include "host/HostErrorText.h"
 
 class HostError : public std::exception {
 public:
@@ -33,10 +34,6 @@ private:
     ComPtr<IErrorInfo> errorInfo_;
     std::string text_;
 };
-
-// The user's text for a result code: the system message without its trailing CR LF,
-// else "IDispatch error #%d" or "Unknown error 0x%0lX".
-std::string HostErrorText(HRESULT result);
 
 // Every operation raises HostError for a failed result, and on an empty handle E_POINTER,
 // or, when the handle is empty because the component could not be created, that result

@@ -9,6 +9,7 @@
 #include "app/AboutDlg.h"
 #include "app/HookLibrary.h"
 #include "config/AgendaSettingsDlg.h"
+#include "framework/Files.h"
 #include "framework/Gdi.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
@@ -296,10 +297,7 @@ std::string InstalledHostComponent(const HostLocation& host)
     if (slash == std::string::npos || slash < 2 || monS3Ini[1] != ':')
         return {};
     const std::string dll = monS3Ini.substr(0, slash + 1) + "mon2kdbe.dll";
-    const DWORD attributes = GetFileAttributesA(dll.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return {};
-    return dll;
+    return FileExists(dll) ? dll : std::string();
 }
 
 }  // namespace

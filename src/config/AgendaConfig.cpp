@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/FirmaKeys.h"
+#include "framework/Files.h"
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
 #include "res/resource.h"
@@ -23,16 +24,6 @@ const char* const kSetupIniPaths[] = {
 
 // Values longer than this are cut by the API to 259 characters.
 constexpr DWORD kValueBufferSize = 260;
-
-bool FileExists(const char* path)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE found = FindFirstFileA(path, &data);
-    if (found == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(found);
-    return true;
-}
 
 std::string ReadIniValue(const std::string& file, const char* section, const char* key)
 {

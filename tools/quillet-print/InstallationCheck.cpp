@@ -9,6 +9,7 @@
 #include "config/AgendaConfig.h"
 #include "config/FirmaKeys.h"
 #include "documents/FieldValues.h"
+#include "framework/Files.h"
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
 #include "host/ComponentRegistration.h"
@@ -41,20 +42,6 @@ private:
     int wrong_ = 0;
 };
 
-bool IsFile(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsFolder(std::string path)
-{
-    while (path.size() > 3 && path.back() == '\\')
-        path.pop_back();
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool CheckHost(Report& report, const HostLocation& host)
 {
     if (host.setupIni.empty()) {
@@ -64,7 +51,7 @@ bool CheckHost(Report& report, const HostLocation& host)
         return false;
     }
     report.Ok("Instalace MoneyS3: " + host.setupIni);
-    if (!IsFile(host.monS3Ini)) {
+    if (!FileExists(host.monS3Ini)) {
         report.Wrong("MonS3.ini: " + host.monS3Ini + " neexistuje",
                      "Setup.ini (InstParams, LocalPath) neukazuje na složku MoneyS3; přeinstalujte MoneyS3");
         return false;
@@ -82,7 +69,7 @@ bool CheckFolders(Report& report, const AgendaConfig& config)
         const char* key;
     } folders[] = {{"Agenda", config.AgendaDir, "LastFirm"}, {"Účetní rok", config.YearDir, "LastYear"}};
     for (const auto& f : folders) {
-        if (IsFolder(f.folder)) {
+        if (FolderExists(f.folder)) {
             report.Ok(std::string(f.name) + ": " + f.folder);
         } else {
             report.Wrong(std::string(f.name) + ": složka " + f.folder + " neexistuje",
@@ -99,7 +86,7 @@ void CheckQuilletIni(Report& report, AgendaConfig& config)
     ReadFirma(path, config);
     config.Rezim = ReadRezim(path);
     const std::string settings = "v nabídce ikony Quillet otevřete Nastavení, vyplňte údaje firmy a port a uložte je";
-    if (!IsFile(path))
+    if (!FileExists(path))
         report.Wrong("Quillet.ini: " + path + " neexistuje (port " + config.Port + ")", settings);
     else if (config.Port.empty())
         report.Wrong("Quillet.ini: " + path + ", port je prázdný", settings);

@@ -17,6 +17,7 @@
 #include "DbfWriter.h"
 #include "SampleData.h"
 #include "TableIndex.h"
+#include "framework/Files.h"
 
 using namespace samplehost;
 
@@ -161,7 +162,7 @@ void CreateFolders(const std::string& folder)
     const std::string path = WithoutTrailingBackslash(folder);
     for (size_t pos = path.find('\\', 3);; pos = path.find('\\', pos + 1)) {
         const std::string part = path.substr(0, pos);
-        if (GetFileAttributesA(part.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateDirectoryA(part.c_str(), nullptr))
+        if (!FolderExists(part) && !CreateDirectoryA(part.c_str(), nullptr))
             Fail("cannot create folder " + part);
         if (pos == std::string::npos)
             break;
@@ -461,8 +462,7 @@ private:
 void WriteQuilletIni(const Options& options)
 {
     std::string path = options.quilletIni;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (path.back() == '\\' || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)))
+    if (path.back() == '\\' || FolderExists(path))
         path = WithoutTrailingBackslash(path) + "\\Quillet.ini";
     WriteIni(path, {"[Firma]", "Nazev=Železářství U Lípy s.r.o.", "Ulice=Na Sadech 1250/7", "Mesto=České Budějovice",
                     "PSC=370 01", "Tel=387 311 452", "Fax=387 311 453", "ICO=26014921", "DIC=CZ26014921",

@@ -34,29 +34,6 @@ bool WriteBytes(const std::string& path, const std::string& bytes)
     return ok;
 }
 
-void RemoveTree(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA data;
-    HANDLE found = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (found != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name != "." && name != "..")
-                RemoveTree(path + "\\" + name);
-        } while (FindNextFileA(found, &data));
-        FindClose(found);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
 SetAside::SetAside(std::string path) : path_(std::move(path))
 {
     if (!PathExists(path_))

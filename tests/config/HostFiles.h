@@ -5,12 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "support/TempFile.h"  // RemoveTree
+
 // Writes the bytes to the path as they stand, creating the missing folders on the way.
 // Returns false when the file cannot be written.
 bool WriteBytes(const std::string& path, const std::string& bytes);
-
-// Removes a file or a folder with everything in it.
-void RemoveTree(const std::string& path);
 
 bool PathExists(const std::string& path);
 

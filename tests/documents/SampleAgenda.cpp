@@ -10,30 +10,6 @@
 
 #include "print/escp/EscpDecode.h"
 
-namespace {
-
-void RemoveTree(const std::string& path)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE found = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (found != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(found, &data));
-        FindClose(found);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-}  // namespace
-
 ItemRecord Item(const std::string& typ, long docId, const std::string& name, const std::string& catalogue,
                 dbf::Value quantity, const std::string& unit, long card, dbf::Value price, dbf::Value rate)
 {
@@ -52,23 +28,10 @@ ItemRecord Item(const std::string& typ, long docId, const std::string& name, con
 
 SampleAgenda::SampleAgenda()
 {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int serial = 0;
-    char name[64];
-    std::snprintf(name, sizeof name, "qlt-agenda-%lu-%d", GetCurrentProcessId(), ++serial);
-    root_ = std::string(temp) + name;
-    RemoveTree(root_);
-    agendaDir_ = root_ + "\\Firma\\";
+    agendaDir_ = root_.Path() + "\\Firma\\";
     yearDir_ = agendaDir_ + "Rok2026\\";
-    if (!CreateDirectoryA(root_.c_str(), nullptr) || !CreateDirectoryA(agendaDir_.c_str(), nullptr) ||
-        !CreateDirectoryA(yearDir_.c_str(), nullptr))
+    if (!CreateDirectoryA(agendaDir_.c_str(), nullptr) || !CreateDirectoryA(yearDir_.c_str(), nullptr))
         throw std::runtime_error("cannot create " + yearDir_);
-}
-
-SampleAgenda::~SampleAgenda()
-{
-    RemoveTree(root_);
 }
 
 void SampleAgenda::WriteDocuments(const std::vector<DocRecord>& docs)

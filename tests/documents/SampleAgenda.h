@@ -8,6 +8,7 @@
 #include "DbfWriter.h"
 #include "config/AgendaConfig.h"
 #include "host/HostTable.h"
+#include "support/TempFile.h"
 
 struct DocRecord {
     std::string typ = "P";
@@ -51,12 +52,9 @@ struct CardRecord {
 class SampleAgenda {
 public:
     SampleAgenda();
-    ~SampleAgenda();
-    SampleAgenda(const SampleAgenda&) = delete;
-    SampleAgenda& operator=(const SampleAgenda&) = delete;
 
     // The host's data root: the agenda is its folder "Firma", the year "Firma\Rok2026".
-    const std::string& Root() const { return root_; }
+    const std::string& Root() const { return root_.Path(); }
     // Each ends in one backslash, as AgendaConfig keeps them.
     const std::string& AgendaDir() const { return agendaDir_; }
     const std::string& YearDir() const { return yearDir_; }
@@ -70,7 +68,7 @@ public:
     void Configure(AgendaConfig& config) const;
 
 private:
-    std::string root_;
+    TempDir root_{"qlt-agenda"};
     std::string agendaDir_;
     std::string yearDir_;
 };

@@ -56,7 +56,7 @@ std::wstring Walk(HostTable& table)
 
 class HostTableTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    TempDir dir{"qhost"};
 };
 
 TEST_F(HostTableTest, EachFieldTypeArrivesAsItsVariant)

@@ -20,33 +20,6 @@ const auto* const g_ole = ::testing::AddGlobalTestEnvironment(new OleEnvironment
 
 }  // namespace
 
-TempDir::TempDir()
-{
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    for (unsigned n = GetTickCount();; ++n) {
-        path_ = std::string(dir) + "qhost" + std::to_string(n % 100000);
-        if (CreateDirectoryA(path_.c_str(), nullptr))
-            return;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            throw std::runtime_error("cannot create " + path_);
-    }
-}
-
-TempDir::~TempDir()
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA(File(found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path_.c_str());
-}
-
 std::wstring Description(const HostError& error)
 {
     if (!error.ErrorInfo())

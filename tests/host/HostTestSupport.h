@@ -1,5 +1,5 @@
-// Shared pieces of the host tests: a scratch folder of tables, reading a HostError's
-// error object, and the list of a table's operations.
+// Shared pieces of the host tests: reading a HostError's error object, and the list of a
+// table's operations.
 #pragma once
 
 #include <functional>
@@ -9,21 +9,7 @@
 #include <vector>
 
 #include "host/HostTable.h"
-
-// A fresh folder in the temp directory, removed with its files at scope end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
-};
+#include "support/TempFile.h"
 
 // The description of the error object the failure carried; empty when there was none.
 std::wstring Description(const HostError& error);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <stdexcept>
 
 TempFile::TempFile(const std::string& hint)
@@ -50,4 +51,46 @@ void TempFile::Write(const std::string& bytes) const
     DWORD written = 0;
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(h);
+}
+
+TempDir::TempDir(const std::string& hint)
+{
+    static std::atomic<int> serial{0};
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    for (;;) {
+        path_ = std::string(dir) + hint + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+        if (CreateDirectoryA(path_.c_str(), nullptr))
+            return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot create " + path_);
+    }
+}
+
+TempDir::~TempDir()
+{
+    RemoveTree(path_);
+}
+
+void RemoveTree(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA data;
+    HANDLE found = FindFirstFileA((path + "\\*").c_str(), &data);
+    if (found != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            if (name != "." && name != "..")
+                RemoveTree(path + "\\" + name);
+        } while (FindNextFileA(found, &data));
+        FindClose(found);
+    }
+    RemoveDirectoryA(path.c_str());
 }

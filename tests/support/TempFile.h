@@ -1,4 +1,5 @@
-// Temporary files for tests: real files in the Windows temp folder, removed at scope end.
+// Temporary files and folders for tests: real ones in the Windows temp folder, removed at
+// scope end.
 #pragma once
 
 #include <string>
@@ -22,3 +23,22 @@ public:
 private:
     std::string path_;
 };
+
+// A fresh folder, removed with everything in it at scope end. Its name is the hint, the
+// process and a serial number.
+class TempDir {
+public:
+    explicit TempDir(const std::string& hint);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Removes a file or a folder with everything in it.
+void RemoveTree(const std::string& path);

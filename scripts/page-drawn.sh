@@ -30,10 +30,12 @@ wfolder='C:\Program Files\Quillet'
 queue='Laserová tiskárna v kanceláři'
 ps="$folder/laser.ps"
 mkdir -p "$folder"
-for f in HOOKDLL.dll mon2kdbe.dll Quillet.exe; do cp "$bin/$f" "$folder/"; done
+for f in HOOKDLL.dll Quillet.exe; do cp "$bin/$f" "$folder/"; done
 rm -f "$ps"
 wine "$bin/samplehost.exe" --root 'C:\' --quillet-ini "$wfolder\\Quillet.ini" --port "$queue" \
   >"$out/samplehost.log" 2>&1
+# The database component in the host's folder, where Quillet registers it from.
+cp "$bin/mon2kdbe.dll" "$WINEPREFIX/drive_c/Program Files/CIGLER SOFTWARE/Money S3/"
 
 # The queue: Wine's generic PPD (inside its spooler library, up to the first NUL) as the
 # driver's data file, the printer writing to a file, and the device entry without which

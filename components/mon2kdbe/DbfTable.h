@@ -75,15 +75,18 @@ private:
         int decimals;
     };
 
+    // The file and the order in force (DbfTable.cpp).
     OpenStatus Map(const std::wstring& file);
     bool Parse();
     const unsigned char* Record(uint32_t number) const { return data_ + headerLength_ + size_t(number) * recordLength_; }
     const unsigned char* Current(const Field& field) const;
-    double NumericKey(const Field& field, uint32_t record) const;
     void ReadFileOrder() const;
     size_t OrderSize() const;
     uint32_t RecordAt(long position) const;  // the record number at a position of the order
+    // Sorting (DbfSort.cpp).
+    double NumericKey(const Field& field, uint32_t record) const;
     void BuildIndex(int field);
+    // Index files (DbfIndexFile.cpp).
     std::wstring IndexFileName(int field) const;
     bool IndexHeader(int field, IndexFileHeader* header) const;
     bool IndexFits(const IndexFileHeader& header, uint64_t fileSize, int field) const;

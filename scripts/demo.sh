@@ -102,7 +102,8 @@ fi
 echo "The printed page ($wfolder\\tisk.prn), as the printer puts it on paper:"
 echo "Legend: [137 c ds] = characters per line and print mode (dw double width, c condensed, e elite, b emphasized, ds double strike); {init} and other {tags} = printer set-up commands."
 echo
-wine "$bin/escp-view.exe" "$wfolder\\tisk.prn" 2>/dev/null | tr -d '\r'
+wine "$bin/escp-view.exe" "$wfolder\\tisk.prn" >"$demo/page.txt" 2>/dev/null || true
+tr -d '\r' <"$demo/page.txt"
 echo
 # The same page as a picture, as a 9-pin printer prints it: page.png (page-2.png ... for
 # a longer document) at 120 dpi.

@@ -86,8 +86,8 @@ protected:
     // The page of note 7 from the rule under the title to the rule under the date.
     static void PartyBlock(ExpectedPage& page)
     {
-        page.Mode(0x18).Line(Left("Prodávající:", 40) + Left("Kupující:", 40));
-        page.Mode(0x10)
+        page.Mode(kEscpEmphasized | kEscpDoubleStrike).Line(Left("Prodávající:", 40) + Left("Kupující:", 40));
+        page.Mode(kEscpDoubleStrike)
             .Line(Left("Železářství Čermák s.r.o.", 40) + kBuyer41.substr(0, 40))
             .Line(Left("Náměstí Míru 12", 40) + Left("Kostelní 8", 40))
             .Line(Left("674 01 Třebíč", 40) + Left("591 01 Žďár nad Sázavou", 40))
@@ -113,8 +113,10 @@ protected:
 
     static void Closing(ExpectedPage& page, const std::string& printedBy)
     {
-        page.Line(Rule(137)).Mode(0x10).Blank(3);
-        page.Mode(0x18).Line(Spaces(16) + "Tento dodací list slouží zároveň jako vážní list").Mode(0x10);
+        page.Line(Rule(137)).Mode(kEscpDoubleStrike).Blank(3);
+        page.Mode(kEscpEmphasized | kEscpDoubleStrike)
+            .Line(Spaces(16) + "Tento dodací list slouží zároveň jako vážní list")
+            .Mode(kEscpDoubleStrike);
         page.Blank(2)
             .Line(Right("Předal", 20) + " ..................." + Right("Jméno příjemce", 20) + " ...................")
             .Blank()
@@ -131,7 +133,7 @@ protected:
     {
         DeleteFileA(port.Path().c_str());  // the port is opened without truncation
         HostTable table = OpenDocument(agenda, docId);
-        config.PrintDeliveryNote(table);
+        PrintDeliveryNote(config, table);
     }
 
     SampleAgenda agenda;
@@ -147,12 +149,12 @@ TEST_F(DeliveryNoteTest, PrintsTheWholePage)
 
     ExpectedPage page;
     page.Open()
-        .Mode(0x20)
+        .Mode(kEscpDoubleWidth)
         .Line("DODACÍ LIST" + Spaces(9) + Spaces(8) + "DL2026/00007")
-        .Mode(0x00)
+        .Mode(0)
         .Line(Rule(80));
     PartyBlock(page);
-    page.Mode(0x14)
+    page.Mode(kEscpCondensed | kEscpDoubleStrike)
         .Line(ItemHeading())
         .Line(Rule(137))
         .Line(kCement.substr(0, 50) + Left("CEM-II/32,5R", 29) + Right("2,50", 12) + Right("pytel", 10))
@@ -166,7 +168,8 @@ TEST_F(DeliveryNoteTest, PrintsTheWholePage)
     EXPECT_TRUE(page.Bytes() == port.Read()) << PageDiff(page.Bytes(), port.Read());
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ("DL2026/00007", CurrentDocNumber);
-    EXPECT_TRUE(config.StockCardTable.Empty());
+    // The stock-card table is closed: nothing holds its file.
+    EXPECT_TRUE(DeleteFileA((agenda.AgendaDir() + "SkSezZas.dbf").c_str())) << GetLastError();
 }
 
 TEST_F(DeliveryNoteTest, NoteWithoutSalesRowsPrintsTwoRulesTogether)
@@ -187,9 +190,9 @@ TEST_F(DeliveryNoteTest, NoteWithoutSalesRowsPrintsTwoRulesTogether)
     Print(5);
 
     ExpectedPage page;
-    page.Open().Mode(0x20).Line("DODACÍ LIST" + Spaces(9) + "DL2026/0000000000000").Mode(0x00).Line(Rule(80));
-    page.Mode(0x18).Line(Left("Prodávající:", 40) + Left("Kupující:", 40));
-    page.Mode(0x10)
+    page.Open().Mode(kEscpDoubleWidth).Line("DODACÍ LIST" + Spaces(9) + "DL2026/0000000000000").Mode(0).Line(Rule(80));
+    page.Mode(kEscpEmphasized | kEscpDoubleStrike).Line(Left("Prodávající:", 40) + Left("Kupující:", 40));
+    page.Mode(kEscpDoubleStrike)
         .Line(Left("Železářství Čermák s.r.o.", 40) + kBuyer41.substr(0, 40))
         .Line(Left("Náměstí Míru 12", 40) + Left("Kostelní 8", 40))
         .Line(Left("674 01 Třebíč", 40) + Left("591 01 Žďár nad Sázavou", 40))
@@ -205,7 +208,7 @@ TEST_F(DeliveryNoteTest, NoteWithoutSalesRowsPrintsTwoRulesTogether)
         .Line("Datum vystavení: 01.03.2026")
         .Line(Rule(80))
         .Blank();
-    page.Mode(0x14).Line(ItemHeading()).Line(Rule(137));
+    page.Mode(kEscpCondensed | kEscpDoubleStrike).Line(ItemHeading()).Line(Rule(137));
     Closing(page, "");
 
     EXPECT_TRUE(page.Bytes() == port.Read()) << PageDiff(page.Bytes(), port.Read());
@@ -324,15 +327,17 @@ TEST_F(DeliveryNoteTest, HostErrorMidwaySendsNothing)
 {
     agenda.WriteItems(items, false);  // no "CKmenKarty": the first note cannot be read
     HostTable table = OpenDocument(agenda, 7);
-    EXPECT_THROW(config.PrintDeliveryNote(table), HostError);
+    EXPECT_THROW(PrintDeliveryNote(config, table), HostError);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(port.Path().c_str()));
 
-    // The stock-card table the failed print left open is closed by the next one.
-    EXPECT_FALSE(config.StockCardTable.Empty());
+    // The failed print has let its stock-card table go: the file can be written anew,
+    // and the next print reads it.
+    EXPECT_TRUE(DeleteFileA((agenda.AgendaDir() + "SkSezZas.dbf").c_str())) << GetLastError();
+    agenda.WriteCards({{101, "Znovu zapsaná karta"}});
     agenda.WriteItems(items);
     Print(7);
+    EXPECT_NE(std::string::npos, port.Read().find(To852("   Znovu zapsaná karta\r\n")));
     EXPECT_EQ('\f', port.Read().back());
-    EXPECT_TRUE(config.StockCardTable.Empty());
 }
 
 }  // namespace

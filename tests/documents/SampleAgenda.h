@@ -8,6 +8,7 @@
 #include "DbfWriter.h"
 #include "config/AgendaConfig.h"
 #include "host/HostTable.h"
+#include "printer/EscpCodes.h"
 
 struct DocRecord {
     std::string typ = "P";
@@ -84,6 +85,7 @@ class ExpectedPage {
 public:
     // The printer's initialisation for table 5 and 6 inches, then ESC ! 0.
     ExpectedPage& Open();
+    // ESC ! with the mode bits (kEscp...).
     ExpectedPage& Mode(unsigned char mode);
     ExpectedPage& Text(const std::string& text);
     ExpectedPage& Line(const std::string& text);

@@ -63,15 +63,15 @@ protected:
     {
         DeleteFileA(port.Path().c_str());  // the port is opened without truncation
         HostTable table = OpenDocument(agenda, docId);
-        config.PrintTaxDocument(table);
+        PrintTaxDocument(config, table);
     }
 
     // From the title to the rule under the column heading.
     static void Top(ExpectedPage& page, const std::string& title)
     {
-        page.Open().Mode(0x20).Line(title).Mode(0x00).Line(Rule(80));
-        page.Mode(0x18).Line(Left("Dodavatel:", 40) + Left("Odběratel:", 40));
-        page.Mode(0x10)
+        page.Open().Mode(kEscpDoubleWidth).Line(title).Mode(0).Line(Rule(80));
+        page.Mode(kEscpEmphasized | kEscpDoubleStrike).Line(Left("Dodavatel:", 40) + Left("Odběratel:", 40));
+        page.Mode(kEscpDoubleStrike)
             .Line(Left("Kovářství Šťastný", 40) + Left("Jiří Dvořák", 40))
             .Line(Left("Husova 1", 40) + Left("Údolní 15", 40))
             .Line(Left("286 01 Čáslav", 40) + Left("251 01 Říčany", 40))
@@ -84,7 +84,7 @@ protected:
             .Line("Datum vystavení: 07.12.2026 Datum zdanitelného plnění: 07.12.2026")
             .Line(Rule(80))
             .Blank();
-        page.Mode(0x14)
+        page.Mode(kEscpCondensed | kEscpDoubleStrike)
             .Line(Left("Označení dodávky", 40) + Left("Katalogové označení", 29) + Right("Počet M.J.", 12) +
                   Right("M.J.", 10) + Right("Cena/M.J.", 12) + Right("DPH %", 10) + Right("bez DPH", 12) +
                   Right("s DPH", 12))
@@ -143,7 +143,7 @@ TEST_F(TaxDocumentTest, PrintsTheWholePage)
         .Line("   ")
         .Line(Rule(137))
         .Line("Smluvní strany se dohodly: daňový doklad slouží zároveň jako dodací list")
-        .Mode(0x10)
+        .Mode(kEscpDoubleStrike)
         .Blank()
         .Text("Sleva % 0,00")
         .Line(Spaces(38) + "Základ    Výše DPH  Včetně DPH")
@@ -154,9 +154,9 @@ TEST_F(TaxDocumentTest, PrintsTheWholePage)
         .Line(Spaces(14) + Rule(66))
         .Line(Spaces(14) + "Celkem                        " + "      290,98" + "       41,85" + "      332,83")
         .Blank()
-        .Mode(0x18)
+        .Mode(kEscpEmphasized | kEscpDoubleStrike)
         .Line(Spaces(14) + "Cena celkem s DPH:" + Spaces(36) + "      332,83")
-        .Mode(0x10)
+        .Mode(kEscpDoubleStrike)
         .Blank(2)
         .Line("Vytiskl (a): " + Today())
         .FormFeed();
@@ -182,7 +182,7 @@ TEST_F(TaxDocumentTest, ZeroRateSaleWithoutSalesRows)
     Top(page, "DAŇOVÝ DOKLAD - za hotové" + Spaces(5) + "P2026/0014");
     page.Line(Rule(137))
         .Line("Smluvní strany se dohodly: daňový doklad slouží zároveň jako dodací list")
-        .Mode(0x10)
+        .Mode(kEscpDoubleStrike)
         .Blank()
         .Text("Sleva % 5,00")
         .Line(Spaces(38) + "Základ    Výše DPH  Včetně DPH")
@@ -193,9 +193,9 @@ TEST_F(TaxDocumentTest, ZeroRateSaleWithoutSalesRows)
         .Line(Spaces(14) + Rule(66))
         .Line(Spaces(14) + "Celkem                        " + "      100,00" + "        0,00" + "      100,00")
         .Blank()
-        .Mode(0x18)
+        .Mode(kEscpEmphasized | kEscpDoubleStrike)
         .Line(Spaces(14) + "Cena celkem s DPH:" + Spaces(36) + "      100,00")
-        .Mode(0x10)
+        .Mode(kEscpDoubleStrike)
         .Blank(2)
         .Line("Vytiskl (a): Karel Čapek, " + Today())
         .FormFeed();

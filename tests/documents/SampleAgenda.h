@@ -27,6 +27,16 @@ struct DocRecord {
     dbf::Value celkem = dbf::Value::Currency(0);
 };
 
+// The seller's fields of a configuration.
+struct Seller {
+    std::string name, street, postcode, town, tel, fax, ico, dic, registration;
+};
+void UseSeller(AgendaConfig& config, const Seller& seller);
+
+// A document of kind typ, dated 1 March 2026, for the buyer name at street, postcode town.
+DocRecord Document(const std::string& typ, long id, const std::string& number, const std::string& name,
+                   const std::string& street, const std::string& postcode, const std::string& town);
+
 struct ItemRecord {
     std::string typ = "S";
     long docId = 0;

@@ -47,9 +47,6 @@ void PrintWorker::Run()
             docId = picker.SelectedDocId();
             return true;
         });
-        // A print that failed midway leaves the stock-card table open; it belongs to this
-        // apartment and goes before it.
-        config_.StockCardTable.Release();
         OleUninitialize();
     } else {
         ShowMessageBox(kOleFailedText, MB_OK | MB_ICONEXCLAMATION);

@@ -1,11 +1,9 @@
 // AgendaConfig: where the host's data lies (agenda and year last opened) and the
-// seller's header data and printer port from Quillet.ini. The stock-card operations and
-// the two document layouts are its operations too.
+// seller's header data, printer port and print settings from Quillet.ini.
 #pragma once
 
 #include <string>
 
-#include "host/HostTable.h"
 #include "printer/PrintRoute.h"
 
 class AgendaConfig {
@@ -18,18 +16,9 @@ public:
     // Finds the host through its INI files and reads Quillet.ini; failures are reported
     // to the user and leave the fields as they were.
     void Load();
-    // Every value Load sets, taken from another configuration; the stock-card table is
-    // not shared. A print on a thread of its own works from such a copy.
+    // Every value Load sets, taken from another configuration. A print on a thread of its
+    // own works from such a copy.
     void CopySettings(const AgendaConfig& from);
-
-    // Stock cards, kept open across one item scan.
-    bool OpenStockCardTable();
-    bool CloseStockCardTable();
-    std::string StockCardNote(long cardNumber);
-
-    // The layouts; table is positioned on the document to print.
-    void PrintDeliveryNote(HostTable& table);
-    void PrintTaxDocument(HostTable& table);
 
     std::string Nazev, Ulice, Mesto, PSC, ICO, DIC, RegCislo, Tel, Fax;
     std::string Port;
@@ -37,7 +26,6 @@ public:
     PrintRezim Rezim = PrintRezim::Auto;  // ESC/P or drawn, or as the queue's driver says
     int KopieDanovyDoklad = 1;            // copies of each document in its one job, 1 to 9
     int KopieDodaciList = 1;
-    HostTable StockCardTable;
     std::string AgendaDir;  // ends in one backslash
     std::string YearDir;    // ends in one backslash
 };

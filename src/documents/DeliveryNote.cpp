@@ -4,9 +4,7 @@
 #include "documents/DocumentBlocks.h"
 #include "documents/Documents.h"
 #include "documents/FieldValues.h"
-#include "documents/ItemScan.h"
 #include "framework/FormatText.h"
-#include "framework/MessageBox.h"
 
 namespace {
 
@@ -14,46 +12,25 @@ namespace {
 const char kItemHeading[] =
     "Označení dodávky                                  Katalogové označení            Počet M.J.      M.J.";
 
-}  // namespace
-
-void PrintDeliveryNoteTitle(CPrinterEpson& printer, int /*page*/)
+void PrintDeliveryNoteBody(CPrinterEpson& printer, const AgendaConfig& config, HostTable& table)
 {
-    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x20));
-    printer.PrintLine(FormatText("DODACÍ LIST         %20.20s", CurrentDocNumber.c_str()));
-    printer.SetMode(static_cast<unsigned char>(printer.Mode & 0xDF));
-    PrintRule(printer);
-}
-
-void PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, DocumentPage& page)
-{
-    CPrinterEpson printer(5, 6);
-    OpenDocumentPrinter(printer, table, PrintDeliveryNoteTitle, "dodací list", page);
-
-    PrintPartyBlock(printer, config, table, "Prodávající:", "Kupující:", true);
     std::string issued = FieldText(table, "Datum ");
     printer.PrintLine(FormatText("Datum vystavení: %s", issued.c_str()));
-    PrintRule(printer);
-    printer.NewLines(1);
 
-    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x04));
-    printer.PrintLine(kItemHeading);
-    PrintRule(printer);
-    ScanItems(config, table, [&](HostTable& items) {
+    PrintItemTable(printer, config, table, kItemHeading, [&](HostTable& items) {
         std::string unit = FieldText(items, "MJ");
         std::string catalogue = FieldText(items, "Katalog");
         std::string name = FieldText(items, "Nazev");
         std::string quantity = FormatMoney(FieldAmount(items, "PocetMJ"), 100, 'M');
         printer.PrintLine(FormatText("%-50.50s%-29.29s%12.12s%10.10s", name.c_str(), catalogue.c_str(),
                                      quantity.c_str(), unit.c_str()));
-        PrintNoteLine(printer, config, items);
     });
-    PrintRule(printer);
-    printer.SetMode(static_cast<unsigned char>(printer.Mode & 0xFB));
+    printer.ModeOff(kEscpCondensed);
     printer.NewLines(3);
 
-    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x08));
+    printer.ModeOn(kEscpEmphasized);
     printer.PrintCentred("Tento dodací list slouží zároveň jako vážní list");
-    printer.SetMode(static_cast<unsigned char>(printer.Mode & 0xF7));
+    printer.ModeOff(kEscpEmphasized);
     printer.NewLines(2);
     printer.PrintLine(FormatText("%20.20s ...................%20.20s ...................", "Předal",
                                  "Jméno příjemce"));
@@ -62,15 +39,24 @@ void PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, DocumentPage&
                                  "Datum převzetí zboží", "Identifikace"));
     printer.NewLines(1);
     printer.PrintLine(FormatText("%60.60s ...................", "Podpis"));
-
-    PrintFooter(printer, table);
 }
 
-void AgendaConfig::PrintDeliveryNote(HostTable& table)
+const DocumentLayout kLayout = {PrintDeliveryNoteTitle, "dodací list", "Prodávající:", "Kupující:", true,
+                                 PrintDeliveryNoteBody};
+
+}  // namespace
+
+void PrintDeliveryNoteTitle(CPrinterEpson& printer, int /*page*/)
 {
-    DocumentPage page;
-    PrintDeliveryNotePage(*this, table, page);
-    std::string failure;
-    if (!SendDocumentPage(*this, page.jobName, page.bytes, KopieDodaciList, failure))
-        ShowMessageBox(failure, MB_OK | MB_ICONERROR);
+    PrintTitle(printer, FormatText("DODACÍ LIST         %20.20s", CurrentDocNumber.c_str()));
+}
+
+void PrintDeliveryNotePage(const AgendaConfig& config, HostTable& table, DocumentPage& page)
+{
+    LayOutDocumentPage(config, table, kLayout, page);
+}
+
+void PrintDeliveryNote(const AgendaConfig& config, HostTable& table)
+{
+    PrintDocument(config, table, kLayout, config.KopieDodaciList);
 }

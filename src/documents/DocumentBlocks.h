@@ -1,7 +1,9 @@
-// The pieces both documents share: the opening of the printer, the party block with the
-// seller's wrapped registration text, the stock-card note line and the footer.
+// The pieces both documents share: the frame of the page (the printer, the party block
+// with the seller's wrapped registration text, the footer), the title, and the item
+// table with each row's stock-card note.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,15 +12,40 @@
 #include "host/HostTable.h"
 #include "printer/PrinterEpson.h"
 
-// Stores the document number, names the job "Quillet – " jobKind and the number,
-// registers the title callback and opens the printer on the page's bytes.
-void OpenDocumentPrinter(CPrinterEpson& printer, HostTable& document, CPrinterEpson::PageCallbackFn title,
-                         const char* jobKind, DocumentPage& page);
+// Every document is printed with the PC852 table on a form this many inches long.
+constexpr unsigned char kDocumentPageInches = 6;
 
-// The headings, both parties' lines, the recipient line when asked for, the registration
-// lines and the closing rule.
-void PrintPartyBlock(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document,
-                     const char* sellerHeading, const char* buyerHeading, bool withRecipient);
+// What makes a document's page its own inside the frame both share.
+struct DocumentLayout {
+    CPrinterEpson::PageCallbackFn title;
+    const char* jobKind;        // the spooler's job is "Quillet – " jobKind and the number
+    const char* sellerHeading;  // over the seller's and the buyer's columns
+    const char* buyerHeading;
+    bool withRecipient;         // a line for the recipient under the buyer's numbers
+    // Everything between the party block and the footer.
+    void (*body)(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document);
+};
+
+// Lays out one page into page: stores the document number, names the job, and opens a
+// printer with the PC852 table and the page length on the page's bytes, which prints the
+// title; then the party block (the headings, both parties' lines, the recipient line when
+// asked for, the registration lines and the closing rule), the body, and the footer (two
+// empty lines, who printed it and when, then Close with its form feed).
+void LayOutDocumentPage(const AgendaConfig& config, HostTable& document, const DocumentLayout& layout,
+                        DocumentPage& page);
+
+// The page laid out and sent to the agenda's port as copies; a port that does not open
+// or take it is reported to the user. HostError leaves it as it is.
+void PrintDocument(const AgendaConfig& config, HostTable& document, const DocumentLayout& layout, int copies);
+
+// The title line in double width, then a rule: what a page callback prints.
+void PrintTitle(CPrinterEpson& printer, const std::string& line);
+
+// The rule under the date line, an empty line, then in condensed mode the column heading,
+// a rule, for each of the document's items its row (printRow) and its stock-card note
+// line, and the closing rule. The printer stays condensed.
+void PrintItemTable(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document, const char* heading,
+                    const std::function<void(HostTable& items)>& printRow);
 
 // The pieces the registration text is printed in: at most 31 characters first, then at
 // most 40, broken before a space; always at least one piece.
@@ -26,9 +53,3 @@ std::vector<std::string> RegistrationPieces(const std::string& text);
 
 // A rule of '-' over the printer's current line width.
 void PrintRule(CPrinterEpson& printer);
-
-// "   " and the note of the item's stock card.
-void PrintNoteLine(CPrinterEpson& printer, AgendaConfig& config, HostTable& items);
-
-// Two empty lines, who printed it and when, then Close with its form feed.
-void PrintFooter(CPrinterEpson& printer, HostTable& document);

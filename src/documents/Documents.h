@@ -23,11 +23,15 @@ struct DocumentPage {
     std::string bytes;    // the whole listing, from ESC @ to its form feed
 };
 
-// The layouts behind AgendaConfig::PrintDeliveryNote and PrintTaxDocument: table is
-// positioned on the document, whose page they lay out into page. HostError leaves them
-// as it is.
-void PrintDeliveryNotePage(AgendaConfig& config, HostTable& table, DocumentPage& page);
-void PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, DocumentPage& page);
+// The layouts: table is positioned on the document, whose page they lay out into page.
+// HostError leaves them as it is.
+void PrintDeliveryNotePage(const AgendaConfig& config, HostTable& table, DocumentPage& page);
+void PrintTaxDocumentPage(const AgendaConfig& config, HostTable& table, DocumentPage& page);
+
+// A document laid out and sent to the agenda's port as its copies; a port that does not
+// open or take it is reported to the user. HostError leaves them as it is.
+void PrintDeliveryNote(const AgendaConfig& config, HostTable& table);
+void PrintTaxDocument(const AgendaConfig& config, HostTable& table);
 
 // Sends the bytes of a page laid out whole to the agenda's port as one job of copies.
 // False, with the one message for the user in failure, when the port did not open or

@@ -8,24 +8,24 @@ namespace {
 
 // The row the item table is on, handled as every visited row is: the type is read before
 // the document id. Returns whether the row belongs to the document.
-bool VisitRow(HostTable& items, long docId, const std::function<void(HostTable& items)>& printRow)
+bool VisitRow(HostTable& items, StockCardNotes& cards, long docId, const ItemRowPrinter& printRow)
 {
     const std::string type = FieldString(items, "TypDokladu");
     const long rowDoc = FieldInteger(items, "CDokladu");
     if (rowDoc != docId)
         return false;
     if (type == "S")
-        printRow(items);
+        printRow(items, cards);
     return true;
 }
 
 // Every row of the table once, in index order: the document's rows are not known to be
 // together, so the walk never stops early.
-void ScanAllRows(HostTable& items, long count, long docId, const std::function<void(HostTable& items)>& printRow)
+void ScanAllRows(HostTable& items, StockCardNotes& cards, long count, long docId, const ItemRowPrinter& printRow)
 {
     items.MoveFirst();
     for (long i = 0; i < count; ++i) {
-        VisitRow(items, docId, printRow);
+        VisitRow(items, cards, docId, printRow);
         items.MoveNext();
     }
 }
@@ -33,7 +33,7 @@ void ScanAllRows(HostTable& items, long count, long docId, const std::function<v
 // From the row Seek found: back to the first row of the document's run (a component may
 // land anywhere among equal keys), then forward through the run. The rows read are the
 // run and at most one row on each side of it; count bounds both walks all the same.
-void ScanFoundRows(HostTable& items, long count, long docId, const std::function<void(HostTable& items)>& printRow)
+void ScanFoundRows(HostTable& items, StockCardNotes& cards, long count, long docId, const ItemRowPrinter& printRow)
 {
     for (long back = 1; back < count; ++back) {
         if (!items.MovePrev()) {
@@ -46,19 +46,17 @@ void ScanFoundRows(HostTable& items, long count, long docId, const std::function
         }
     }
     for (long i = 0; i < count; ++i) {
-        if (!VisitRow(items, docId, printRow) || !items.MoveNext())
+        if (!VisitRow(items, cards, docId, printRow) || !items.MoveNext())
             break;
     }
 }
 
 }  // namespace
 
-void ScanItems(AgendaConfig& config, HostTable& document,
-               const std::function<void(HostTable& items)>& printRow)
+void ScanItems(const AgendaConfig& config, HostTable& document, const ItemRowPrinter& printRow)
 {
     HostTable items = CreateHostTable();
-    // The notes of a stock-card table that did not open are empty; there is nothing to close.
-    const bool cardsOpen = config.OpenStockCardTable();
+    StockCardNotes cards(config.AgendaDir);
     // YearDir ends in its backslash. A document without its item table is a data error.
     items.OpenRequiredTable(config.YearDir + "SkSezPol");
     items.SetIndex("CDokladu");
@@ -68,11 +66,10 @@ void ScanItems(AgendaConfig& config, HostTable& document,
         // Not found means no rows, or a component whose Seek does not serve this index:
         // only the whole pass tells them apart.
         if (items.Seek(docId) == kMon2kSeekFound)
-            ScanFoundRows(items, count, docId, printRow);
+            ScanFoundRows(items, cards, count, docId, printRow);
         else
-            ScanAllRows(items, count, docId, printRow);
+            ScanAllRows(items, cards, count, docId, printRow);
     }
-    if (cardsOpen)
-        config.CloseStockCardTable();
+    cards.Close();
     // The item table is let go without CloseTable when items goes out of scope.
 }

@@ -5,9 +5,7 @@
 #include "documents/DocumentBlocks.h"
 #include "documents/Documents.h"
 #include "documents/FieldValues.h"
-#include "documents/ItemScan.h"
 #include "framework/FormatText.h"
-#include "framework/MessageBox.h"
 
 namespace {
 
@@ -24,7 +22,7 @@ std::string Money(const Amount& amount)
     return FormatMoney(amount, 100, 'M');
 }
 
-void PrintItemRow(CPrinterEpson& printer, AgendaConfig& config, HostTable& items)
+void PrintItemRow(CPrinterEpson& printer, HostTable& items)
 {
     Amount quantity = FieldAmount(items, "PocetMJ");
     Amount price = FieldAmount(items, "Cena");
@@ -39,7 +37,6 @@ void PrintItemRow(CPrinterEpson& printer, AgendaConfig& config, HostTable& items
                                  catalogue.c_str(), Money(quantity).c_str(), unit.c_str(),
                                  Money(price).c_str(), Money(rate).c_str(), Money(net).c_str(),
                                  Money(gross).c_str()));
-    PrintNoteLine(printer, config, items);
 }
 
 struct RecapTotals {
@@ -59,37 +56,17 @@ void PrintRecapRow(CPrinterEpson& printer, const char* format, const char* baseF
     printer.PrintRight(FormatText(format, Money(base).c_str(), Money(vat).c_str(), Money(including).c_str()));
 }
 
-}  // namespace
-
-void PrintTaxDocumentTitle(CPrinterEpson& printer, int /*page*/)
+void PrintTaxDocumentBody(CPrinterEpson& printer, const AgendaConfig& config, HostTable& table)
 {
-    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x20));
-    printer.PrintLine(FormatText("DAŇOVÝ DOKLAD - za hotové%15.15s", CurrentDocNumber.c_str()));
-    printer.SetMode(static_cast<unsigned char>(printer.Mode & 0xDF));
-    PrintRule(printer);
-}
-
-void PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, DocumentPage& page)
-{
-    CPrinterEpson printer(5, 6);
-    OpenDocumentPrinter(printer, table, PrintTaxDocumentTitle, "daňový doklad", page);
-
-    PrintPartyBlock(printer, config, table, "Dodavatel:", "Odběratel:", false);
     // The date of taxable supply is the issue date; the field is read once for each.
     std::string issued = FieldText(table, "Datum ");
     std::string supplied = FieldText(table, "Datum ");
     printer.PrintLine(
         FormatText("Datum vystavení: %s Datum zdanitelného plnění: %s", issued.c_str(), supplied.c_str()));
-    PrintRule(printer);
-    printer.NewLines(1);
 
-    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x04));
-    printer.PrintLine(kItemHeading);
-    PrintRule(printer);
-    ScanItems(config, table, [&](HostTable& items) { PrintItemRow(printer, config, items); });
-    PrintRule(printer);
+    PrintItemTable(printer, config, table, kItemHeading, [&](HostTable& items) { PrintItemRow(printer, items); });
     printer.PrintLine("Smluvní strany se dohodly: daňový doklad slouží zároveň jako dodací list");
-    printer.SetMode(static_cast<unsigned char>(printer.Mode & 0xFB));
+    printer.ModeOff(kEscpCondensed);
     printer.NewLines(1);
 
     std::string discount = Money(FieldAmount(table, "Sleva"));
@@ -113,19 +90,28 @@ void PrintTaxDocumentPage(AgendaConfig& config, HostTable& table, DocumentPage& 
                                   Money(totals.vat).c_str(), Money(totals.including).c_str()));
     printer.NewLines(1);
 
-    printer.SetMode(static_cast<unsigned char>(printer.Mode | 0x18));
+    printer.ModeOn(kEscpEmphasized | kEscpDoubleStrike);
     std::string total = Money(FieldAmount(table, "Celkem"));
     printer.PrintRight(FormatText("Cena celkem s DPH:                                    %12s", total.c_str()));
-    printer.SetMode(static_cast<unsigned char>((printer.Mode & 0xF7) | 0x10));
-
-    PrintFooter(printer, table);
+    printer.SetMode(static_cast<unsigned char>((printer.Mode & ~kEscpEmphasized) | kEscpDoubleStrike));
 }
 
-void AgendaConfig::PrintTaxDocument(HostTable& table)
+const DocumentLayout kLayout = {PrintTaxDocumentTitle, "daňový doklad", "Dodavatel:", "Odběratel:", false,
+                                 PrintTaxDocumentBody};
+
+}  // namespace
+
+void PrintTaxDocumentTitle(CPrinterEpson& printer, int /*page*/)
 {
-    DocumentPage page;
-    PrintTaxDocumentPage(*this, table, page);
-    std::string failure;
-    if (!SendDocumentPage(*this, page.jobName, page.bytes, KopieDanovyDoklad, failure))
-        ShowMessageBox(failure, MB_OK | MB_ICONERROR);
+    PrintTitle(printer, FormatText("DAŇOVÝ DOKLAD - za hotové%15.15s", CurrentDocNumber.c_str()));
+}
+
+void PrintTaxDocumentPage(const AgendaConfig& config, HostTable& table, DocumentPage& page)
+{
+    LayOutDocumentPage(config, table, kLayout, page);
+}
+
+void PrintTaxDocument(const AgendaConfig& config, HostTable& table)
+{
+    PrintDocument(config, table, kLayout, config.KopieDanovyDoklad);
 }

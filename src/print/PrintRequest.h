@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/AgendaConfig.h"
+#include "host/HostTable.h"
 #include "print/PrintJob.h"
 
 enum PrintMode {

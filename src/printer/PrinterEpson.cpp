@@ -7,10 +7,9 @@
 #include <utility>
 
 #include "printer/CharMap852.h"
+#include "printer/EscpCodes.h"
 
 namespace {
-
-const unsigned char kEsc = 0x1B;
 
 // The converted text of one print call; shared by every printer, which is why two
 // printers must never print at the same time.
@@ -19,7 +18,7 @@ unsigned char g_convertBuffer[256];
 // The line PrintCentred and PrintRight build before printing it.
 char g_lineBuffer[256];
 
-// ESC ( t parameters d2, d3 for character tables 0 to 13; 5 is PC852.
+// ESC ( t parameters d2, d3 for character tables 0 to 13; kCharTablePc852 is PC852.
 const unsigned char kTableCodes[14][2] = {
     {1, 0}, {1, 16}, {3, 0}, {5, 0}, {6, 0}, {10, 0}, {11, 0},
     {14, 0}, {15, 0}, {27, 0}, {28, 0}, {29, 0}, {31, 0}, {32, 0},
@@ -89,19 +88,20 @@ bool CPrinterEpson::Open(std::unique_ptr<PrinterPort> port)
 
 void CPrinterEpson::Initialise()
 {
-    WriteByte(kEsc);
-    WriteByte('@');
+    WriteByte(kEscpEscape);
+    WriteByte(kEscpReset);
     Flush();
     SelectCharTable();
-    WriteByte(kEsc);
-    WriteByte('x');
-    WriteByte(0);
-    WriteByte(kEsc);
-    WriteByte('C');
+    WriteByte(kEscpEscape);
+    WriteByte(kEscpQuality);
+    WriteByte(0);  // draft
+    // ESC C NUL n: the page length in inches.
+    WriteByte(kEscpEscape);
+    WriteByte(kEscpPageLength);
     WriteByte(0);
     WriteByte(PageLength);
-    WriteByte(kEsc);
-    WriteByte('0');
+    WriteByte(kEscpEscape);
+    WriteByte(kEscpEighthInch);
     Flush();
     Column = 0;
     Page = 1;
@@ -114,7 +114,7 @@ bool CPrinterEpson::Close()
 {
     if (!IsOpen())
         return false;
-    WriteByte(12);
+    WriteByte(kEscpFormFeed);
     if (!port_)
         return false;  // the form feed failed and has been reported
     const bool closed = port_->Close();
@@ -165,9 +165,10 @@ void CPrinterEpson::SelectCharTable()
     // A table number outside the known ones would select garbage; leave the printer's own.
     if (CharTable < 0 || CharTable > 13)
         return;
-    const unsigned char sequence[] = {kEsc, '(', 't', 3, 0, 1,
+    // The table goes into slot 1, which is then printed with.
+    const unsigned char sequence[] = {kEscpEscape, kEscpAssignTable, kEscpAssignTableSub, 3, 0, 1,
                                       kTableCodes[CharTable][0], kTableCodes[CharTable][1],
-                                      kEsc, 't', 1};
+                                      kEscpEscape, kEscpUseTable, 1};
     for (unsigned char b : sequence)
         WriteByte(b);
     Flush();
@@ -176,18 +177,18 @@ void CPrinterEpson::SelectCharTable()
 void CPrinterEpson::SetMode(unsigned char mode)
 {
     // Double width and condensed together would print neither the way the layouts expect.
-    if ((mode & 0x20) && (mode & 0x04))
-        mode &= ~0x24;
-    switch (mode & 0x25) {
-    case 0x01: LineWidth = 96; break;
-    case 0x04: LineWidth = 137; break;
-    case 0x05: LineWidth = 160; break;
-    case 0x20: LineWidth = 40; break;
-    case 0x21: LineWidth = 48; break;
+    if ((mode & kEscpDoubleWidth) && (mode & kEscpCondensed))
+        mode &= ~(kEscpDoubleWidth | kEscpCondensed);
+    switch (mode & (kEscpElite | kEscpCondensed | kEscpDoubleWidth)) {
+    case kEscpElite: LineWidth = 96; break;
+    case kEscpCondensed: LineWidth = 137; break;
+    case kEscpElite | kEscpCondensed: LineWidth = 160; break;
+    case kEscpDoubleWidth: LineWidth = 40; break;
+    case kEscpDoubleWidth | kEscpElite: LineWidth = 48; break;
     default: LineWidth = 80; break;
     }
     Mode = mode;
-    const unsigned char sequence[] = {kEsc, '!', mode};
+    const unsigned char sequence[] = {kEscpEscape, kEscpSetMode, mode};
     Write(sequence, sizeof sequence);
 }
 
@@ -197,6 +198,16 @@ size_t CPrinterEpson::ClippedLength(const char* text) const
         return 0;
     const size_t length = strnlen(text, 255);
     return length < LineWidth ? length : LineWidth;
+}
+
+void CPrinterEpson::ModeOn(unsigned char bits)
+{
+    SetMode(static_cast<unsigned char>(Mode | bits));
+}
+
+void CPrinterEpson::ModeOff(unsigned char bits)
+{
+    SetMode(static_cast<unsigned char>(Mode & ~bits));
 }
 
 void CPrinterEpson::PrintText(const char* text)
@@ -213,7 +224,7 @@ void CPrinterEpson::PrintText(const char* text)
 
 void CPrinterEpson::NewLines(int n)
 {
-    const unsigned char lineEnd[] = {13, 10};
+    const unsigned char lineEnd[] = {kEscpCarriageReturn, kEscpLineFeed};
     for (int i = 0; i < n; ++i) {
         Write(&lineEnd[0], 1);
         Write(&lineEnd[1], 1);

@@ -8,12 +8,17 @@
 #include <memory>
 #include <string>
 
+#include "printer/EscpCodes.h"
 #include "printer/PrinterPort.h"
+
+// The character table number of PC852, the code page the printer's text is converted to.
+constexpr int kCharTablePc852 = 5;
 
 class CPrinterEpson {
 public:
     using PageCallbackFn = void (*)(CPrinterEpson& printer, int page);
 
+    // charTable 0 to 13 (another number leaves the printer's own); pageLength in inches.
     CPrinterEpson(int charTable, unsigned char pageLength);
     virtual ~CPrinterEpson();
     CPrinterEpson(const CPrinterEpson&) = delete;
@@ -37,6 +42,9 @@ public:
 
     void WriteByte(unsigned char b);
     void SetMode(unsigned char mode);
+    // SetMode with the given mode bits set in, or cleared from, the current Mode.
+    void ModeOn(unsigned char bits);
+    void ModeOff(unsigned char bits);
     void SelectCharTable();
     void PrintText(const char* text);
     void NewLines(int n);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class PrinterPort {
@@ -37,6 +38,16 @@ public:
     const std::string& Failure() const { return failure_; }
 
 protected:
+    // Keeps why the call failed for Failure(); false, for the failed call to return.
+    bool Fail(std::string reason)
+    {
+        failure_ = std::move(reason);
+        return false;
+    }
+    // Fail for a write the destination took only written bytes of.
+    bool FailPartly(unsigned long written, unsigned long count);
+
+private:
     std::string failure_;
 };
 
@@ -74,6 +85,9 @@ std::string CheckPrinterPort(const std::string& name, const std::string& setting
 // port could not be opened, or it did not take the job.
 std::string PortOpenFailure(const std::string& name, const std::string& reason);
 std::string PortWriteFailure(const std::string& name, const std::string& reason);
+// The reason of a failed system call: the system's text for the error, or its number
+// where the system has none.
+std::string PortErrorReason(DWORD error);
 
 // Sends bytes, copies times over, as one job to the named port, in as few writes as the
 // port allows. False, with the message for the user in failure, when the port did not

@@ -10,6 +10,7 @@
 
 #include "config/AgendaConfig.h"
 #include "config/HostFiles.h"
+#include "host/HostTable.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/TempFile.h"
 

@@ -17,29 +17,12 @@ const std::string kRegC = "C, vložka 1234";                         // 68-81
 const std::string kBuyer41 = "Zemědělské obchodní družstvo Žďár, a.s. 5";
 const std::string kCement = "Cement portlandský CEM II 32,5 R, pytel 25 kg, paleta 40 ks";
 
-void UseSeller(AgendaConfig& config)
-{
-    config.Nazev = "Železářství Čermák s.r.o.";
-    config.Ulice = "Náměstí Míru 12";
-    config.Mesto = "Třebíč";
-    config.PSC = "674 01";
-    config.Tel = "568 841 111";
-    config.Fax = "568 841 112";
-    config.ICO = "25341111";
-    config.DIC = "CZ25341111";
-    config.RegCislo = kRegA + " " + kRegB + " " + kRegC;
-}
+const Seller kSeller = {"Železářství Čermák s.r.o.", "Náměstí Míru 12", "674 01", "Třebíč", "568 841 111",
+                        "568 841 112", "25341111", "CZ25341111", kRegA + " " + kRegB + " " + kRegC};
 
 DocRecord DeliveryNote7()
 {
-    DocRecord d;
-    d.typ = "D";
-    d.cislo = "DL2026/00007";
-    d.id = 7;
-    d.nazev = kBuyer41;
-    d.ulice = "Kostelní 8";
-    d.mesto = "Žďár nad Sázavou";
-    d.psc = "591 01";
+    DocRecord d = Document("D", 7, "DL2026/00007", kBuyer41, "Kostelní 8", "591 01", "Žďár nad Sázavou");
     d.ico = "00123456";
     d.dic = "CZ00123456";
     d.prijemce = "Šárka Ďurišová";
@@ -57,7 +40,7 @@ class DeliveryNoteTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        UseSeller(config);
+        UseSeller(config, kSeller);
         config.Port = port.Path();
         agenda.Configure(config);
         DocRecord other = DeliveryNote7();
@@ -83,11 +66,12 @@ protected:
                            {102, "Žíravina, používejte ochranné brýle"}});
     }
 
-    // The page of note 7 from the rule under the title to the rule under the date.
-    static void PartyBlock(ExpectedPage& page)
+    // The page of note 7, with its recipient, from the rule under the title to the rule
+    // under the date.
+    static void PartyBlock(ExpectedPage& page, const std::string& recipient = "Šárka Ďurišová")
     {
-        page.Mode(0x18).Line(Left("Prodávající:", 40) + Left("Kupující:", 40));
-        page.Mode(0x10)
+        page.Mode(kEscpEmphasized | kEscpDoubleStrike).Line(Left("Prodávající:", 40) + Left("Kupující:", 40));
+        page.Mode(kEscpDoubleStrike)
             .Line(Left("Železářství Čermák s.r.o.", 40) + kBuyer41.substr(0, 40))
             .Line(Left("Náměstí Míru 12", 40) + Left("Kostelní 8", 40))
             .Line(Left("674 01 Třebíč", 40) + Left("591 01 Žďár nad Sázavou", 40))
@@ -95,7 +79,7 @@ protected:
             .Line("Fax: " + Left("568 841 112", 35))
             .Line("IČO: " + Left("25341111", 35) + "IČO: " + Left("00123456", 35))
             .Line("DIČ: " + Left("CZ25341111", 35) + "DIČ: " + Left("CZ00123456", 35))
-            .Line("Příjemce: " + Left("Šárka Ďurišová", 30))
+            .Line("Příjemce: " + Left(recipient, 30))
             .Line("Reg. č.: " + kRegA)
             .Line(" " + kRegB)
             .Line(" " + kRegC)
@@ -113,8 +97,10 @@ protected:
 
     static void Closing(ExpectedPage& page, const std::string& printedBy)
     {
-        page.Line(Rule(137)).Mode(0x10).Blank(3);
-        page.Mode(0x18).Line(Spaces(16) + "Tento dodací list slouží zároveň jako vážní list").Mode(0x10);
+        page.Line(Rule(137)).Mode(kEscpDoubleStrike).Blank(3);
+        page.Mode(kEscpEmphasized | kEscpDoubleStrike)
+            .Line(Spaces(16) + "Tento dodací list slouží zároveň jako vážní list")
+            .Mode(kEscpDoubleStrike);
         page.Blank(2)
             .Line(Right("Předal", 20) + " ..................." + Right("Jméno příjemce", 20) + " ...................")
             .Blank()
@@ -131,7 +117,7 @@ protected:
     {
         DeleteFileA(port.Path().c_str());  // the port is opened without truncation
         HostTable table = OpenDocument(agenda, docId);
-        config.PrintDeliveryNote(table);
+        PrintDeliveryNote(config, table);
     }
 
     SampleAgenda agenda;
@@ -147,12 +133,12 @@ TEST_F(DeliveryNoteTest, PrintsTheWholePage)
 
     ExpectedPage page;
     page.Open()
-        .Mode(0x20)
+        .Mode(kEscpDoubleWidth)
         .Line("DODACÍ LIST" + Spaces(9) + Spaces(8) + "DL2026/00007")
-        .Mode(0x00)
+        .Mode(0)
         .Line(Rule(80));
     PartyBlock(page);
-    page.Mode(0x14)
+    page.Mode(kEscpCondensed | kEscpDoubleStrike)
         .Line(ItemHeading())
         .Line(Rule(137))
         .Line(kCement.substr(0, 50) + Left("CEM-II/32,5R", 29) + Right("2,50", 12) + Right("pytel", 10))
@@ -166,7 +152,8 @@ TEST_F(DeliveryNoteTest, PrintsTheWholePage)
     EXPECT_TRUE(page.Bytes() == port.Read()) << PageDiff(page.Bytes(), port.Read());
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ("DL2026/00007", CurrentDocNumber);
-    EXPECT_TRUE(config.StockCardTable.Empty());
+    // The stock-card table is closed: nothing holds its file.
+    EXPECT_TRUE(DeleteFileA((agenda.AgendaDir() + "SkSezZas.dbf").c_str())) << GetLastError();
 }
 
 TEST_F(DeliveryNoteTest, NoteWithoutSalesRowsPrintsTwoRulesTogether)
@@ -187,25 +174,9 @@ TEST_F(DeliveryNoteTest, NoteWithoutSalesRowsPrintsTwoRulesTogether)
     Print(5);
 
     ExpectedPage page;
-    page.Open().Mode(0x20).Line("DODACÍ LIST" + Spaces(9) + "DL2026/0000000000000").Mode(0x00).Line(Rule(80));
-    page.Mode(0x18).Line(Left("Prodávající:", 40) + Left("Kupující:", 40));
-    page.Mode(0x10)
-        .Line(Left("Železářství Čermák s.r.o.", 40) + kBuyer41.substr(0, 40))
-        .Line(Left("Náměstí Míru 12", 40) + Left("Kostelní 8", 40))
-        .Line(Left("674 01 Třebíč", 40) + Left("591 01 Žďár nad Sázavou", 40))
-        .Line("Tel: " + Left("568 841 111", 35))
-        .Line("Fax: " + Left("568 841 112", 35))
-        .Line("IČO: " + Left("25341111", 35) + "IČO: " + Left("00123456", 35))
-        .Line("DIČ: " + Left("CZ25341111", 35) + "DIČ: " + Left("CZ00123456", 35))
-        .Line("Příjemce: " + Spaces(30))
-        .Line("Reg. č.: " + kRegA)
-        .Line(" " + kRegB)
-        .Line(" " + kRegC)
-        .Line(Rule(80))
-        .Line("Datum vystavení: 01.03.2026")
-        .Line(Rule(80))
-        .Blank();
-    page.Mode(0x14).Line(ItemHeading()).Line(Rule(137));
+    page.Open().Mode(kEscpDoubleWidth).Line("DODACÍ LIST" + Spaces(9) + "DL2026/0000000000000").Mode(0).Line(Rule(80));
+    PartyBlock(page, "");
+    page.Mode(kEscpCondensed | kEscpDoubleStrike).Line(ItemHeading()).Line(Rule(137));
     Closing(page, "");
 
     EXPECT_TRUE(page.Bytes() == port.Read()) << PageDiff(page.Bytes(), port.Read());
@@ -324,15 +295,17 @@ TEST_F(DeliveryNoteTest, HostErrorMidwaySendsNothing)
 {
     agenda.WriteItems(items, false);  // no "CKmenKarty": the first note cannot be read
     HostTable table = OpenDocument(agenda, 7);
-    EXPECT_THROW(config.PrintDeliveryNote(table), HostError);
+    EXPECT_THROW(PrintDeliveryNote(config, table), HostError);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(port.Path().c_str()));
 
-    // The stock-card table the failed print left open is closed by the next one.
-    EXPECT_FALSE(config.StockCardTable.Empty());
+    // The failed print has let its stock-card table go: the file can be written anew,
+    // and the next print reads it.
+    EXPECT_TRUE(DeleteFileA((agenda.AgendaDir() + "SkSezZas.dbf").c_str())) << GetLastError();
+    agenda.WriteCards({{101, "Znovu zapsaná karta"}});
     agenda.WriteItems(items);
     Print(7);
+    EXPECT_NE(std::string::npos, port.Read().find(To852("   Znovu zapsaná karta\r\n")));
     EXPECT_EQ('\f', port.Read().back());
-    EXPECT_TRUE(config.StockCardTable.Empty());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ForwardingTable.h"
+#include "documents/Documents.h"
 #include "documents/SampleAgenda.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/TempFile.h"
@@ -123,7 +124,7 @@ protected:
         HostTableWrapper previous = SetHostTableWrapper(
             [&](ComPtr<IMon2kDbeTable> table) { return Wrap<ItemTableProbe>(std::move(table), answer, reads); });
         HostTable table = OpenDocument(agenda, 7);
-        config.PrintDeliveryNote(table);
+        PrintDeliveryNote(config, table);
         SetHostTableWrapper(std::move(previous));
         return port.Read();
     }

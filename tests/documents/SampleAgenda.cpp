@@ -10,6 +10,26 @@
 
 #include "print/escp/EscpDecode.h"
 
+DocRecord Document(const std::string& typ, long id, const std::string& number, const std::string& name,
+                   const std::string& street, const std::string& postcode, const std::string& town)
+{
+    // No numbers, recipient or issuer; amounts 0.
+    return {typ, number, id, name, street, town, postcode, "", "", "", dbf::Value::Date(2026, 3, 1), ""};
+}
+
+void UseSeller(AgendaConfig& config, const Seller& seller)
+{
+    config.Nazev = seller.name;
+    config.Ulice = seller.street;
+    config.PSC = seller.postcode;
+    config.Mesto = seller.town;
+    config.Tel = seller.tel;
+    config.Fax = seller.fax;
+    config.ICO = seller.ico;
+    config.DIC = seller.dic;
+    config.RegCislo = seller.registration;
+}
+
 ItemRecord Item(const std::string& typ, long docId, const std::string& name, const std::string& catalogue,
                 dbf::Value quantity, const std::string& unit, long card, dbf::Value price, dbf::Value rate)
 {

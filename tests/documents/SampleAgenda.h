@@ -8,6 +8,7 @@
 #include "DbfWriter.h"
 #include "config/AgendaConfig.h"
 #include "host/HostTable.h"
+#include "printer/EscpCodes.h"
 #include "support/TempFile.h"
 
 struct DocRecord {
@@ -26,6 +27,16 @@ struct DocRecord {
     dbf::Value dph22 = dbf::Value::Currency(0);
     dbf::Value celkem = dbf::Value::Currency(0);
 };
+
+// The seller's fields of a configuration.
+struct Seller {
+    std::string name, street, postcode, town, tel, fax, ico, dic, registration;
+};
+void UseSeller(AgendaConfig& config, const Seller& seller);
+
+// A document of kind typ, dated 1 March 2026, for the buyer name at street, postcode town.
+DocRecord Document(const std::string& typ, long id, const std::string& number, const std::string& name,
+                   const std::string& street, const std::string& postcode, const std::string& town);
 
 struct ItemRecord {
     std::string typ = "S";
@@ -82,6 +93,7 @@ class ExpectedPage {
 public:
     // The printer's initialisation for table 5 and 6 inches, then ESC ! 0.
     ExpectedPage& Open();
+    // ESC ! with the mode bits (kEscp...).
     ExpectedPage& Mode(unsigned char mode);
     ExpectedPage& Text(const std::string& text);
     ExpectedPage& Line(const std::string& text);

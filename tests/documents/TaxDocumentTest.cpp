@@ -19,16 +19,7 @@ dbf::Value Money(long long tenThousandths)
 
 DocRecord CashSale(long id, const std::string& number)
 {
-    DocRecord d;
-    d.typ = "P";
-    d.cislo = number;
-    d.id = id;
-    d.nazev = "Jiří Dvořák";
-    d.ulice = "Údolní 15";
-    d.mesto = "Říčany";
-    d.psc = "251 01";
-    d.ico = "";
-    d.dic = "";
+    DocRecord d = Document("P", id, number, "Jiří Dvořák", "Údolní 15", "251 01", "Říčany");
     d.datum = dbf::Value::Date(2026, 12, 7);
     return d;
 }
@@ -45,15 +36,8 @@ class TaxDocumentTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        config.Nazev = "Kovářství Šťastný";
-        config.Ulice = "Husova 1";
-        config.Mesto = "Čáslav";
-        config.PSC = "286 01";
-        config.Tel = "";
-        config.Fax = "";
-        config.ICO = "87654321";
-        config.DIC = "CZ87654321";
-        config.RegCislo = "OR Praha, oddíl A, vložka 7";
+        UseSeller(config, {"Kovářství Šťastný", "Husova 1", "286 01", "Čáslav", "", "", "87654321", "CZ87654321",
+                           "OR Praha, oddíl A, vložka 7"});
         config.Port = port.Path();
         agenda.Configure(config);
         agenda.WriteCards({{101, "Balení po 100 kusech"}, {102, "Do betonu i cihly"}});
@@ -63,15 +47,15 @@ protected:
     {
         DeleteFileA(port.Path().c_str());  // the port is opened without truncation
         HostTable table = OpenDocument(agenda, docId);
-        config.PrintTaxDocument(table);
+        PrintTaxDocument(config, table);
     }
 
     // From the title to the rule under the column heading.
     static void Top(ExpectedPage& page, const std::string& title)
     {
-        page.Open().Mode(0x20).Line(title).Mode(0x00).Line(Rule(80));
-        page.Mode(0x18).Line(Left("Dodavatel:", 40) + Left("Odběratel:", 40));
-        page.Mode(0x10)
+        page.Open().Mode(kEscpDoubleWidth).Line(title).Mode(0).Line(Rule(80));
+        page.Mode(kEscpEmphasized | kEscpDoubleStrike).Line(Left("Dodavatel:", 40) + Left("Odběratel:", 40));
+        page.Mode(kEscpDoubleStrike)
             .Line(Left("Kovářství Šťastný", 40) + Left("Jiří Dvořák", 40))
             .Line(Left("Husova 1", 40) + Left("Údolní 15", 40))
             .Line(Left("286 01 Čáslav", 40) + Left("251 01 Říčany", 40))
@@ -84,11 +68,37 @@ protected:
             .Line("Datum vystavení: 07.12.2026 Datum zdanitelného plnění: 07.12.2026")
             .Line(Rule(80))
             .Blank();
-        page.Mode(0x14)
+        page.Mode(kEscpCondensed | kEscpDoubleStrike)
             .Line(Left("Označení dodávky", 40) + Left("Katalogové označení", 29) + Right("Počet M.J.", 12) +
                   Right("M.J.", 10) + Right("Cena/M.J.", 12) + Right("DPH %", 10) + Right("bez DPH", 12) +
                   Right("s DPH", 12))
             .Line(Rule(137));
+    }
+
+    // From the rule under the items to the form feed: the discount, the recapitulation's
+    // base, VAT and sum for 0 %, 5 %, 22 % and in all, the total due, who printed it.
+    static void Bottom(ExpectedPage& page, const std::string& discount, const std::string (&recap)[4],
+                       const std::string& due, const std::string& printedBy)
+    {
+        page.Line(Rule(137))
+            .Line("Smluvní strany se dohodly: daňový doklad slouží zároveň jako dodací list")
+            .Mode(kEscpDoubleStrike)
+            .Blank()
+            .Text("Sleva % " + discount)
+            .Line(Spaces(38) + "Základ    Výše DPH  Včetně DPH")
+            .Line(Spaces(14) + Rule(66))
+            .Line(Spaces(14) + "Nulová sazba DPH              " + recap[0])
+            .Line(Spaces(14) + "Snížená sazba DPH %   5%      " + recap[1])
+            .Line(Spaces(14) + "Základní sazba DPH % 22%      " + recap[2])
+            .Line(Spaces(14) + Rule(66))
+            .Line(Spaces(14) + "Celkem                        " + recap[3])
+            .Blank()
+            .Mode(kEscpEmphasized | kEscpDoubleStrike)
+            .Line(Spaces(14) + "Cena celkem s DPH:" + Spaces(36) + due)
+            .Mode(kEscpDoubleStrike)
+            .Blank(2)
+            .Line("Vytiskl (a): " + printedBy + Today())
+            .FormFeed();
     }
 
     SampleAgenda agenda;
@@ -140,26 +150,11 @@ TEST_F(TaxDocumentTest, PrintsTheWholePage)
         .Line(Row("Bez ceny", "BC", "1,00", "ks", "-", "22,00", "0,00", "0,00"))
         .Line("   ")
         .Line(Row("Bez sazby", "BS", "2,00", "ks", "1,50", "-", "3,00", "0,00"))
-        .Line("   ")
-        .Line(Rule(137))
-        .Line("Smluvní strany se dohodly: daňový doklad slouží zároveň jako dodací list")
-        .Mode(0x10)
-        .Blank()
-        .Text("Sleva % 0,00")
-        .Line(Spaces(38) + "Základ    Výše DPH  Včetně DPH")
-        .Line(Spaces(14) + Rule(66))
-        .Line(Spaces(14) + "Nulová sazba DPH              " + "      100,00" + "        0,00" + "      100,00")
-        .Line(Spaces(14) + "Snížená sazba DPH %   5%      " + "        1,00" + "        0,05" + "        1,05")
-        .Line(Spaces(14) + "Základní sazba DPH % 22%      " + "      189,98" + "       41,80" + "      231,78")
-        .Line(Spaces(14) + Rule(66))
-        .Line(Spaces(14) + "Celkem                        " + "      290,98" + "       41,85" + "      332,83")
-        .Blank()
-        .Mode(0x18)
-        .Line(Spaces(14) + "Cena celkem s DPH:" + Spaces(36) + "      332,83")
-        .Mode(0x10)
-        .Blank(2)
-        .Line("Vytiskl (a): " + Today())
-        .FormFeed();
+        .Line("   ");
+    Bottom(page, "0,00",
+           {"      100,00        0,00      100,00", "        1,00        0,05        1,05",
+            "      189,98       41,80      231,78", "      290,98       41,85      332,83"},
+           "      332,83", "");
 
     EXPECT_TRUE(page.Bytes() == port.Read()) << PageDiff(page.Bytes(), port.Read());
     EXPECT_TRUE(boxes.Shown().empty());
@@ -180,25 +175,10 @@ TEST_F(TaxDocumentTest, ZeroRateSaleWithoutSalesRows)
 
     ExpectedPage page;
     Top(page, "DAŇOVÝ DOKLAD - za hotové" + Spaces(5) + "P2026/0014");
-    page.Line(Rule(137))
-        .Line("Smluvní strany se dohodly: daňový doklad slouží zároveň jako dodací list")
-        .Mode(0x10)
-        .Blank()
-        .Text("Sleva % 5,00")
-        .Line(Spaces(38) + "Základ    Výše DPH  Včetně DPH")
-        .Line(Spaces(14) + Rule(66))
-        .Line(Spaces(14) + "Nulová sazba DPH              " + "      100,00" + "        0,00" + "      100,00")
-        .Line(Spaces(14) + "Snížená sazba DPH %   5%      " + "        0,00" + "        0,00" + "        0,00")
-        .Line(Spaces(14) + "Základní sazba DPH % 22%      " + "        0,00" + "        0,00" + "        0,00")
-        .Line(Spaces(14) + Rule(66))
-        .Line(Spaces(14) + "Celkem                        " + "      100,00" + "        0,00" + "      100,00")
-        .Blank()
-        .Mode(0x18)
-        .Line(Spaces(14) + "Cena celkem s DPH:" + Spaces(36) + "      100,00")
-        .Mode(0x10)
-        .Blank(2)
-        .Line("Vytiskl (a): Karel Čapek, " + Today())
-        .FormFeed();
+    Bottom(page, "5,00",
+           {"      100,00        0,00      100,00", "        0,00        0,00        0,00",
+            "        0,00        0,00        0,00", "      100,00        0,00      100,00"},
+           "      100,00", "Karel Čapek, ");
 
     EXPECT_TRUE(page.Bytes() == port.Read()) << PageDiff(page.Bytes(), port.Read());
 }

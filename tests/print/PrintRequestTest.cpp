@@ -28,7 +28,7 @@ DocRecord Doc(long id, const char* typ, const char* number)
 std::string PageStart(const std::string& title)
 {
     ExpectedPage page;
-    page.Open().Mode(0x20).Line(title).Mode(0x00).Line(Rule(80));
+    page.Open().Mode(kEscpDoubleWidth).Line(title).Mode(0).Line(Rule(80));
     return page.Bytes();
 }
 

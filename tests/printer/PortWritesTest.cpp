@@ -76,7 +76,7 @@ TEST(PortWrites, ControlBytesOneByOneModeAndTextRunsWhole)
         ASSERT_TRUE(printer.Open(port.Name().c_str()));
         printer.PrintText("Kč");
         printer.NewLines(1);
-        printer.SetMode(0x08);
+        printer.SetMode(kEscpEmphasized);
         printer.PrintCentred("AB");
         EXPECT_TRUE(printer.Close());
     }

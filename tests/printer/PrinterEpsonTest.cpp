@@ -195,7 +195,7 @@ TEST_F(PrinterPort, PrintCentredPadsHalfTheRestOnTheLeft)
                           p.PrintCentred("ABC");
                           p.PrintCentred("ABčž");
                           p.PrintCentred(long100);
-                          p.SetMode(0x20);
+                          p.SetMode(kEscpDoubleWidth);
                           p.PrintCentred("AB");
                           p.PrintText("12345");  // centring ignores what the line holds
                           p.PrintCentred("A");
@@ -210,7 +210,7 @@ TEST_F(PrinterPort, PrintRightEndsTheTextInTheLastColumn)
                           p.PrintRight("ABC");
                           p.PrintText("0123456789");
                           p.PrintRight("ABC");
-                          p.SetMode(0x01);
+                          p.SetMode(kEscpElite);
                           p.PrintRight("12,50");
                       }));
 }
@@ -275,7 +275,7 @@ TEST_F(PrinterPort, CloseEjectsThePageOnceAndOnlyWhenOpen)
 
     CPrinterEpson printer(5, 6);
     ASSERT_TRUE(printer.Open(port.Path().c_str()));
-    printer.SetMode(0x05);
+    printer.SetMode(kEscpElite | kEscpCondensed);
     printer.PrintLine("x");
     EXPECT_TRUE(printer.Close());
     EXPECT_FALSE(printer.IsOpen());

@@ -75,11 +75,7 @@ public:
         bytes_.append(static_cast<const char*>(bytes), count);
         return true;
     }
-    bool Close() override
-    {
-        failure_ = "Paměť je plná.";
-        return closes_;
-    }
+    bool Close() override { return closes_ || Fail("Paměť je plná."); }
     std::string Description() const override { return "náhled"; }
 
 private:

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr unsigned char kEsc = 0x1B;
-
 // The commands introduced by ESC, with the number of parameter bytes each takes.
 // ESC C NUL n takes one byte more than ESC C n; ESC ( t gives its own length.
 const struct {
@@ -15,22 +13,22 @@ const struct {
     EscpOp op;
     size_t parameters;
 } kEscCommands[] = {
-    {'@', EscpOp::Reset, 0},
-    {'0', EscpOp::EighthInch, 0},
-    {'!', EscpOp::SetMode, 1},
-    {'t', EscpOp::UseTable, 1},
-    {'x', EscpOp::Quality, 1},
-    {'C', EscpOp::PageLines, 1},
-    {'(', EscpOp::AssignTable, 0},
+    {kEscpReset, EscpOp::Reset, 0},
+    {kEscpEighthInch, EscpOp::EighthInch, 0},
+    {kEscpSetMode, EscpOp::SetMode, 1},
+    {kEscpUseTable, EscpOp::UseTable, 1},
+    {kEscpQuality, EscpOp::Quality, 1},
+    {kEscpPageLength, EscpOp::PageLines, 1},
+    {kEscpAssignTable, EscpOp::AssignTable, 0},
 };
 
 // The control bytes that move the head or the paper; every other control byte is unknown.
 EscpOp ControlOp(unsigned char b)
 {
     switch (b) {
-    case 13: return EscpOp::CarriageReturn;
-    case 10: return EscpOp::LineFeed;
-    case 12: return EscpOp::FormFeed;
+    case kEscpCarriageReturn: return EscpOp::CarriageReturn;
+    case kEscpLineFeed: return EscpOp::LineFeed;
+    case kEscpFormFeed: return EscpOp::FormFeed;
     }
     return b < 0x20 || b == 0x7F ? EscpOp::Unknown : EscpOp::Text;
 }
@@ -42,7 +40,7 @@ EscpCommand ReadEscpCommand(const std::string& bytes, size_t at)
     auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
     const size_t left = bytes.size() - at;
     EscpCommand command;
-    if (byte(0) != kEsc) {
+    if (byte(0) != kEscpEscape) {
         command.op = ControlOp(byte(0));
         command.value = byte(0);
         return command;
@@ -55,7 +53,7 @@ EscpCommand ReadEscpCommand(const std::string& bytes, size_t at)
         if (entry.code != byte(1))
             continue;
         if (entry.op == EscpOp::AssignTable) {
-            if (left < 5 || byte(2) != 't')
+            if (left < 5 || byte(2) != kEscpAssignTableSub)
                 return command;
             // ESC ( t of another length is unknown as a whole.
             const size_t length = 5 + byte(3) + 256u * byte(4);

@@ -6,15 +6,7 @@
 #include <cstddef>
 #include <string>
 
-// ESC ! mode bits.
-constexpr unsigned char kEscpElite = 0x01;
-constexpr unsigned char kEscpProportional = 0x02;
-constexpr unsigned char kEscpCondensed = 0x04;
-constexpr unsigned char kEscpEmphasized = 0x08;
-constexpr unsigned char kEscpDoubleStrike = 0x10;
-constexpr unsigned char kEscpDoubleWidth = 0x20;
-constexpr unsigned char kEscpItalic = 0x40;
-constexpr unsigned char kEscpUnderline = 0x80;
+#include "printer/EscpCodes.h"
 
 // Vertical positions are counted in 1/432 inch: 1/8, 1/6, 1/72 and 1/144 inch are all
 // whole numbers of it. Horizontal ones in 1/120 inch, a dot column at 10 cpi.

@@ -86,7 +86,7 @@ private:
                 Inline(Unknown(bytes_, pos_, 1));
             break;
         case EscpOp::CarriageReturn:
-            if (Left() >= 2 && Byte(pos_ + 1) == 10) {
+            if (Left() >= 2 && Byte(pos_ + 1) == kEscpLineFeed) {
                 EndLine("");
                 ++pos_;
             } else {

@@ -9,23 +9,13 @@ build="$(realpath -m "${1:-$root/build}")"
 demo="$build/demo"
 
 bash "$root/scripts/setup.sh"
-. "$root/scripts/build-arch.sh" "$build"
-cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$quillet_arch.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
+. "$root/scripts/build-env.sh" "$build"
+quillet_configure "$build"
 targets=(hookdll mon2kdbe samplehost escp-view quillet-print)
 if grep -q '^build bin/Quillet\.exe' "$build/build.ninja" 2>/dev/null; then targets+=(Quillet); fi
 cmake --build "$build" --target "${targets[@]}"
 
-. "$root/scripts/xvfb.sh"
-. "$root/scripts/wine-env.sh" "$build"
-quillet_start_xvfb
-own_screen="$QUILLET_XVFB_PID"
-cleanup() {
-  if [ -n "$own_screen" ]; then wineserver -k 2>/dev/null || true; quillet_stop_xvfb; fi
-}
-trap cleanup EXIT
-"$root/scripts/wine-prefix.sh" "$build"
+quillet_wine_session "$build" keep
 
 rm -rf "$demo"; mkdir -p "$demo"
 bin="$build/bin"
@@ -102,7 +92,8 @@ fi
 echo "The printed page ($wfolder\\tisk.prn), as the printer puts it on paper:"
 echo "Legend: [137 c ds] = characters per line and print mode (dw double width, c condensed, e elite, b emphasized, ds double strike); {init} and other {tags} = printer set-up commands."
 echo
-wine "$bin/escp-view.exe" "$wfolder\\tisk.prn" 2>/dev/null | tr -d '\r'
+wine "$bin/escp-view.exe" "$wfolder\\tisk.prn" >"$demo/page.txt" 2>/dev/null || true
+tr -d '\r' <"$demo/page.txt"
 echo
 # The same page as a picture, as a 9-pin printer prints it: page.png (page-2.png ... for
 # a longer document) at 120 dpi.

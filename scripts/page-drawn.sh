@@ -9,19 +9,12 @@ build="$(realpath -m "${1:-$root/build}")"
 out="$build/page-drawn"
 
 bash "$root/scripts/setup.sh"
-. "$root/scripts/build-arch.sh" "$build"
-cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$quillet_arch.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
+. "$root/scripts/build-env.sh" "$build"
+quillet_configure "$build"
 cmake --build "$build" --target hookdll mon2kdbe samplehost Quillet
 quillet_arch_note "the page is drawn by the same code as in the 32-bit program"
 
-. "$root/scripts/xvfb.sh"
-. "$root/scripts/wine-env.sh" "$build"
-QUILLET_FORCE_XVFB=1 quillet_start_xvfb
-cleanup() { wineserver -k 2>/dev/null || true; quillet_stop_xvfb; }
-trap cleanup EXIT
-"$root/scripts/wine-prefix.sh" "$build"
+QUILLET_FORCE_XVFB=1 quillet_wine_session "$build"
 
 rm -rf "$out"; mkdir -p "$out"
 bin="$build/bin"
@@ -30,10 +23,12 @@ wfolder='C:\Program Files\Quillet'
 queue='Laserová tiskárna v kanceláři'
 ps="$folder/laser.ps"
 mkdir -p "$folder"
-for f in HOOKDLL.dll mon2kdbe.dll Quillet.exe; do cp "$bin/$f" "$folder/"; done
+for f in HOOKDLL.dll Quillet.exe; do cp "$bin/$f" "$folder/"; done
 rm -f "$ps"
 wine "$bin/samplehost.exe" --root 'C:\' --quillet-ini "$wfolder\\Quillet.ini" --port "$queue" \
   >"$out/samplehost.log" 2>&1
+# The database component in the host's folder, where Quillet registers it from.
+cp "$bin/mon2kdbe.dll" "$WINEPREFIX/drive_c/Program Files/CIGLER SOFTWARE/Money S3/"
 
 # The queue: Wine's generic PPD (inside its spooler library, up to the first NUL) as the
 # driver's data file, the printer writing to a file, and the device entry without which

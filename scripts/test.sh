@@ -8,10 +8,10 @@ build="${1:-$root/build}"
 
 bash "$root/scripts/setup.sh"
 
-# Where the tests run as x86-64 programs (see build-arch.sh), the entries that only a 32-bit
+# Where the tests run as x86-64 programs (see build-env.sh), the entries that only a 32-bit
 # process can show are left out, loudly: the end-to-end runs through the 32-bit registry
 # view, the setup program, the shipped files' headers, the 32-bit address space.
-. "$root/scripts/build-arch.sh" "$build"
+. "$root/scripts/build-env.sh" "$build"
 exclude=""
 if [ "$quillet_arch" != i686 ]; then
   exclude='^(quillet_e2e|installer_tests)$'
@@ -19,18 +19,10 @@ if [ "$quillet_arch" != i686 ]; then
   quillet_arch_note "left out: quillet_e2e, installer_tests and the two 32-bit-only checks ($GTEST_FILTER)"
 fi
 
-cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$quillet_arch.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DQUILLET_WERROR=ON >/dev/null
+quillet_configure "$build"
 cmake --build "$build"
 
-. "$root/scripts/xvfb.sh"
-. "$root/scripts/wine-env.sh" "$build"
-quillet_start_xvfb
-cleanup() { wineserver -k 2>/dev/null || true; quillet_stop_xvfb; }
-trap cleanup EXIT
-
-"$root/scripts/wine-prefix.sh" "$build"
+quillet_wine_session "$build"
 status=0
 (cd "$build" && ctest --output-on-failure --timeout 600 ${exclude:+-E "$exclude"}) || status=$?
 exit $status

@@ -2,6 +2,8 @@
 #include "host/HostTable.h"
 
 #include <cstdio>
+#include <mutex>
+#include <shared_mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -45,8 +47,10 @@ private:
 };
 
 // Field names are a handful of constants read for every row of a scan; each is converted
-// once per thread and handed to the component as it stands ([in] strings are not freed by
-// the callee).
+// once and handed to the component as it stands ([in] strings are not freed by the callee).
+// One cache serves every thread: each print runs on a thread of its own, and a cache kept
+// per thread would be destroyed at thread exit after the runtime has already released the
+// thread's storage (MinGW's emulated TLS), freeing memory twice.
 class FieldNames {
 public:
     ~FieldNames()
@@ -56,8 +60,13 @@ public:
     }
     BSTR Find(const std::string& name)
     {
-        const auto at = names_.find(name);
-        if (at != names_.end())
+        {
+            std::shared_lock<std::shared_mutex> reading(mutex_);
+            if (const auto at = names_.find(name); at != names_.end())
+                return at->second;
+        }
+        std::unique_lock<std::shared_mutex> writing(mutex_);
+        if (const auto at = names_.find(name); at != names_.end())
             return at->second;
         if (names_.size() >= kLimit)
             return nullptr;
@@ -67,10 +76,11 @@ public:
 
 private:
     static constexpr size_t kLimit = 64;
+    std::shared_mutex mutex_;
     std::unordered_map<std::string, BSTR> names_;
 };
 
-thread_local FieldNames t_fieldNames;
+FieldNames g_fieldNames;
 
 // The error object's description in code page 1250, without a trailing line end; empty
 // when there is none.
@@ -215,7 +225,7 @@ OleVariant HostTable::FieldValue(const std::string& name)
 {
     IMon2kDbeTable* table = Checked();
     OleVariant value;
-    if (BSTR cached = t_fieldNames.Find(name)) {
+    if (BSTR cached = g_fieldNames.Find(name)) {
         Check(table->FieldValue(cached, value.Put()));
     } else {
         OleString text(name);

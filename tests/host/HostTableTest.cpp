@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "DbfWriter.h"
@@ -583,3 +584,26 @@ TEST_F(HostTableTest, ReservedSlotsAndDispatchAnswerWithoutHarm)
 }
 
 }  // namespace
+
+// Quillet prints on a thread of its own for each print: tables read on threads that end
+// leave the process's heap whole, and the next thread reads the same fields again.
+TEST_F(HostTableTest, ReadingOnThreadsThatEndLeavesTheHeapWhole)
+{
+    {
+        DbfWriter w(dir.File("t.dbf"), {{"Tag", FieldType::Character, 2}, {"Name", FieldType::Character, 8}});
+        w.Add({"a", "first"});
+    }
+    for (int round = 0; round < 6; ++round) {
+        std::wstring seen;
+        std::thread([&] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            {
+                HostTable table = Open(dir.File("t"));
+                seen = Text(table, "Tag") + Text(table, "Name");
+            }
+            CoUninitialize();
+        }).join();
+        EXPECT_EQ(seen, L"afirst") << round;
+        ASSERT_TRUE(HeapValidate(GetProcessHeap(), 0, nullptr)) << round;
+    }
+}

@@ -2,6 +2,7 @@
 ; with Windows from the Startup folder, listed in "Programs and Features", upgraded in
 ; place over a running Quillet. Quillet.ini, the user's settings, is never touched.
 ; makensis -INPUTCHARSET UTF8 -DBIN=<folder of the built programs> -DOUTFILE=<setup.exe>
+;   -DINSTANCE_MUTEX=<the name of the mutex a running Quillet holds>
 Unicode true
 ManifestDPIAware true
 RequestExecutionLevel user
@@ -11,8 +12,8 @@ SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include FileFunc.nsh
 
-!ifndef BIN | OUTFILE
-  !error "BIN and OUTFILE must be defined"
+!ifndef BIN | OUTFILE | INSTANCE_MUTEX
+  !error "BIN, OUTFILE and INSTANCE_MUTEX must be defined"
 !endif
 
 ; The version is the one in Quillet.exe's version resource.
@@ -20,8 +21,6 @@ SetCompressor /SOLID lzma
 !define VERSION "${QV_1}.${QV_2}.${QV_3}"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillet"
 !define PUBLISHER "Quillet"
-; Held by a running Quillet for its whole life.
-!define INSTANCE_MUTEX "{3AE35104-FD49-45ee-ABF7-4CBC0AA17A62}"
 !define SYNCHRONIZE 0x00100000
 !define WS_CAPTION 0x00C00000
 

@@ -8,16 +8,10 @@
 #include <atomic>
 
 #include "DllModule.h"
+#include "HookMessage.h"
 
 namespace {
 
-constexpr UINT kHookKeyMessage = 0x8001;  // WM_HOOKKEY
-// Modifiers down when the key was seen, in bits a keyboard message leaves reserved; the
-// last bit says the other three are meaningful. The receiver reads them as it is.
-constexpr DWORD kCtrlHeld = 1u << 25;
-constexpr DWORD kShiftHeld = 1u << 26;
-constexpr DWORD kAltHeld = 1u << 27;
-constexpr DWORD kModifiersNoted = 1u << 28;
 constexpr DWORD kThreadEndMillis = 5000;
 
 // The window told about keystrokes; read by the hook thread, set by the caller's.
@@ -33,13 +27,13 @@ bool g_down[256];
 // the system updates its state once a keystroke has passed the low-level hooks.
 DWORD ModifiersHeld()
 {
-    DWORD flags = kModifiersNoted;
+    DWORD flags = kHookModifiersNoted;
     if (GetAsyncKeyState(VK_CONTROL) < 0)
-        flags |= kCtrlHeld;
+        flags |= kHookCtrlHeld;
     if (GetAsyncKeyState(VK_SHIFT) < 0)
-        flags |= kShiftHeld;
+        flags |= kHookShiftHeld;
     if (GetAsyncKeyState(VK_MENU) < 0)
-        flags |= kAltHeld;
+        flags |= kHookAltHeld;
     return flags;
 }
 
@@ -50,13 +44,13 @@ LPARAM KeystrokeFlags(const KBDLLHOOKSTRUCT& key, bool wasDown)
     DWORD flags = 1 | ModifiersHeld();
     flags |= (key.scanCode & 0xFF) << 16;
     if (key.flags & LLKHF_EXTENDED)
-        flags |= 1u << 24;
+        flags |= kHookKeyExtended;
     if (key.flags & LLKHF_ALTDOWN)
-        flags |= 1u << 29;
+        flags |= kHookKeyAltContext;
     if (wasDown)
-        flags |= 1u << 30;
+        flags |= kHookKeyWasDown;
     if (key.flags & LLKHF_UP)
-        flags |= 1u << 31;
+        flags |= kHookKeyReleased;
     return static_cast<LPARAM>(flags);
 }
 
@@ -71,7 +65,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam)
         g_down[vk] = !(key.flags & LLKHF_UP);
         const HWND target = g_target.load();
         if (target && IsWindow(target))
-            PostMessageA(target, kHookKeyMessage, vk, KeystrokeFlags(key, wasDown));
+            PostMessageA(target, WM_HOOKKEY, vk, KeystrokeFlags(key, wasDown));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

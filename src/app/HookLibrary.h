@@ -4,13 +4,7 @@
 
 #include <windows.h>
 
-// lParam of WM_HOOKKEY holds the keystroke flags of a keyboard message. In bits that a
-// keyboard message leaves reserved, the library notes which modifiers were down when it
-// saw the key: exact, where the system's state read later may already have moved on.
-constexpr DWORD kHookCtrlHeld = 1u << 25;
-constexpr DWORD kHookShiftHeld = 1u << 26;
-constexpr DWORD kHookAltHeld = 1u << 27;
-constexpr DWORD kHookModifiersNoted = 1u << 28;  // the three bits above are meaningful
+#include "HookMessage.h"
 
 extern "C" {
 __declspec(dllimport) BOOL WINAPI InstallHook(HWND window);  // ordinal 1

@@ -4,10 +4,8 @@
 
 #include <windows.h>
 
+#include "app/InstanceMutex.h"
 #include "framework/Handles.h"
-
-// The single-instance mutex, with no namespace prefix.
-inline constexpr char kInstanceMutexName[] = "{3AE35104-FD49-45ee-ABF7-4CBC0AA17A62}";
 
 // Shown when a thread cannot take OLE, which the host component needs.
 inline constexpr char kOleFailedText[] = "Nelze inicializovat systémovou komponentu OLE";

@@ -214,7 +214,7 @@ bool ModifierHeld(DWORD flags)
 
 void CTrayDlg::OnHookKey(WPARAM vk, LPARAM flags)
 {
-    if (!(static_cast<DWORD>(flags) & 0x80000000u))
+    if (!(static_cast<DWORD>(flags) & kHookKeyReleased))
         return;  // only the release acts
     if (ModifierHeld(static_cast<DWORD>(flags)))
         return;

@@ -13,8 +13,7 @@
 #include "framework/Dialog.h"
 #include "print/PrintRequest.h"
 
-constexpr UINT WM_HOOKKEY = 0x8001;     // from the hook library
-constexpr UINT WM_TRAYNOTIFY = 0x8002;  // from the tray icon
+constexpr UINT WM_TRAYNOTIFY = 0x8002;  // from the tray icon; WM_HOOKKEY is the hook library's
 
 // WM_CLOSE is answered with this while a print runs: the program ends as soon as the print
 // has ended (printed or failed), unless the request is withdrawn first.

@@ -21,18 +21,9 @@ CAgendaSettingsDlg::~CAgendaSettingsDlg() = default;
 void CAgendaSettingsDlg::DoDataExchange(bool save)
 {
     CDialog::DoDataExchange(save);
-    DdxText(save, IDC_NAZEV, Nazev);
-    DdxText(save, IDC_ULICE, Ulice);
-    DdxText(save, IDC_MESTO, Mesto);
-    DdxText(save, IDC_PSC, PSC);
-    DdxText(save, IDC_TEL, Tel);
-    DdxText(save, IDC_FAX, Fax);
-    DdxText(save, IDC_ICO, ICO);
-    DdxText(save, IDC_DIC, DIC);
-    DdxText(save, IDC_REGCISLO, RegCislo);
-    DdxText(save, IDC_PORT, Port);
-    DdxText(save, IDC_KOPIE_DANOVY_DOKLAD, KopieDanovyDoklad);
-    DdxText(save, IDC_KOPIE_DODACI_LIST, KopieDodaciList);
+    DdxText(save, {{IDC_NAZEV, &Nazev}, {IDC_ULICE, &Ulice}, {IDC_MESTO, &Mesto}, {IDC_PSC, &PSC}, {IDC_TEL, &Tel},
+                   {IDC_FAX, &Fax}, {IDC_ICO, &ICO}, {IDC_DIC, &DIC}, {IDC_REGCISLO, &RegCislo}, {IDC_PORT, &Port},
+                   {IDC_KOPIE_DANOVY_DOKLAD, &KopieDanovyDoklad}, {IDC_KOPIE_DODACI_LIST, &KopieDodaciList}});
     const HWND rezim = GetDlgItem(IDC_REZIM);
     if (save)
         Rezim = static_cast<PrintRezim>(std::max<LRESULT>(0, SendMessageA(rezim, CB_GETCURSEL, 0, 0)));

@@ -137,6 +137,18 @@ void CDialog::DdxControl(bool, int id, HWND& control)
     control = GetDlgItem(id);
 }
 
+void CDialog::DdxText(bool save, std::initializer_list<std::pair<int, std::string*>> texts)
+{
+    for (const auto& [id, value] : texts)
+        DdxText(save, id, *value);
+}
+
+void CDialog::DdxControl(bool save, std::initializer_list<std::pair<int, HWND*>> controls)
+{
+    for (const auto& [id, control] : controls)
+        DdxControl(save, id, *control);
+}
+
 void CDialog::CentreWindow()
 {
     RECT window{};

@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <exception>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 class CDialog {
 public:
@@ -68,6 +70,9 @@ protected:
     void DdxCheck(bool save, int id, int& value);
     // A control bound to a window handle member; only fetched, never stored.
     void DdxControl(bool save, int id, HWND& control);
+    // Several controls at once, each with its member, in the order given.
+    void DdxText(bool save, std::initializer_list<std::pair<int, std::string*>> texts);
+    void DdxControl(bool save, std::initializer_list<std::pair<int, HWND*>> controls);
 
     // The window text of any control, as the screen shows it.
     std::wstring ItemText(int id) const;

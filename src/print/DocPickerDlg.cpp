@@ -15,15 +15,17 @@
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
 #include "host/HostTable.h"
+#include "print/DataError.h"
 #include "print/DocPreviewDlg.h"
 #include "res/resource.h"
 
-int DocPickerTaxDocuments = 0;
-int DocPickerLast50 = 1;
+bool DocPickerTaxDocuments = false;
+bool DocPickerLast50 = true;
 
 namespace {
 
 constexpr long kLastRecords = 50;
+constexpr int kNumberColumnWidth = 100;  // pixels; the customer's column takes the rest
 constexpr COLORREF kLogoBackground = RGB(0, 128, 128);
 
 }  // namespace
@@ -38,10 +40,8 @@ CDocPickerDlg::~CDocPickerDlg() = default;
 void CDocPickerDlg::DoDataExchange(bool save)
 {
     CDialog::DoDataExchange(save);
-    DdxControl(save, IDC_LAST_50, last50_);
-    DdxControl(save, IDC_DOC_LIST, list_);
-    DdxControl(save, IDC_PRODEJKY, taxDocuments_);
-    DdxControl(save, IDC_DODACI_LISTY, deliveryNotes_);
+    DdxControl(save, {{IDC_LAST_50, &last50_}, {IDC_DOC_LIST, &list_}, {IDC_PRODEJKY, &taxDocuments_},
+                      {IDC_DODACI_LISTY, &deliveryNotes_}});
 }
 
 BOOL CDocPickerDlg::OnInitDialog()
@@ -70,8 +70,8 @@ BOOL CDocPickerDlg::OnInitDialog()
 
 void CDocPickerDlg::Fill()
 {
-    DocPickerTaxDocuments = static_cast<int>(Button_GetCheck(taxDocuments_));
-    DocPickerLast50 = static_cast<int>(Button_GetCheck(last50_));
+    DocPickerTaxDocuments = Button_GetCheck(taxDocuments_) == BST_CHECKED;
+    DocPickerLast50 = Button_GetCheck(last50_) == BST_CHECKED;
 
     const HCURSOR previousCursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
@@ -115,15 +115,15 @@ void CDocPickerDlg::Fill()
     } catch (const HostError& error) {
         // The rows listed before the failure stay, and the user may still choose one.
         SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
-        ShowMessageBox("Nastala chyba při přístupu k datům\n\n:" + error.Text());
+        ShowDataError(error);
     }
 
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     SetFocus(GetSafeHwnd());
-    ListView_SetColumnWidth(list_, 0, 100);
+    ListView_SetColumnWidth(list_, 0, kNumberColumnWidth);
     RECT client{};
     GetClientRect(list_, &client);  // without a vertical scroll bar
-    SendMessageA(list_, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LOWORD(client.right - 100), 0));
+    SendMessageA(list_, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LOWORD(client.right - kNumberColumnWidth), 0));
     SetFocus(list_);
     SetCursor(previousCursor);
 }

@@ -13,8 +13,8 @@
 
 // The picker's two choices, remembered while the process runs (never stored):
 // "Prodejky" chosen (else "Dodací listy"), and "Zobraz posledních 50" checked.
-extern int DocPickerTaxDocuments;  // 0 at start
-extern int DocPickerLast50;        // 1 at start
+extern bool DocPickerTaxDocuments;  // false at start
+extern bool DocPickerLast50;        // true at start
 
 // Lays out the document whose "CDokladu" is docId into job, exactly as printing it would
 // send it; false, after telling the user why, when there is no page to show.

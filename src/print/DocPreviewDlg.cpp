@@ -22,9 +22,14 @@ namespace {
 
 const char kPageViewClass[] = "QuilletPageView";
 constexpr int kGap = 8;                         // pixels of desk around and between sheets
-constexpr COLORREF kDesk = RGB(0x8E, 0x94, 0x9B);
+constexpr COLORREF kDesk = RGB((kDeskColour >> 16) & 0xFF, (kDeskColour >> 8) & 0xFF, kDeskColour & 0xFF);
 constexpr int kWheelLines = 3;
 constexpr double kMaxDpi = 150;                 // a wider screen shows the sheet no larger
+// The buttons, in dialog units: their size, and the room right of and below each.
+constexpr RECT kButtonUnits = {0, 0, 60, 15};
+constexpr RECT kButtonMarginUnits = {0, 0, 7, 5};
+constexpr int kScreenMargin = 16;               // pixels of work area left round the dialog
+constexpr POINT kSmallestSize = {320, 240};     // pixels, the least the dialog shrinks to
 
 }  // namespace
 
@@ -240,12 +245,11 @@ BOOL CDocPreviewDlg::OnInitDialog()
     // Most of the work area, the sheet at most kMaxDpi wide, centred.
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int margin = 16;
     const int chrome = 2 * GetSystemMetrics(SM_CXSIZEFRAME) + GetSystemMetrics(SM_CXVSCROLL) +
                        2 * GetSystemMetrics(SM_CXEDGE);
-    const int width = std::min<int>(work.right - work.left - 2 * margin,
+    const int width = std::min<int>(work.right - work.left - 2 * kScreenMargin,
                                     static_cast<int>(view_->SheetInches() * kMaxDpi) + chrome);
-    const int height = work.bottom - work.top - 2 * margin;
+    const int height = work.bottom - work.top - 2 * kScreenMargin;
     SetWindowPos(GetSafeHwnd(), nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
     Layout();
@@ -257,8 +261,8 @@ void CDocPreviewDlg::Layout()
 {
     RECT client{};
     GetClientRect(GetSafeHwnd(), &client);
-    RECT button = {0, 0, 60, 15};
-    RECT margin = {0, 0, 7, 5};
+    RECT button = kButtonUnits;
+    RECT margin = kButtonMarginUnits;
     MapDialogRect(GetSafeHwnd(), &button);
     MapDialogRect(GetSafeHwnd(), &margin);
     const int bottom = client.bottom - margin.bottom - button.bottom;
@@ -277,7 +281,7 @@ bool CDocPreviewDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         Layout();
         return true;
     case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {320, 240};
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = kSmallestSize;
         return true;
     case WM_MOUSEWHEEL:
         // The wheel turns wherever the focus is; it always scrolls the page.

@@ -7,19 +7,19 @@
 
 #include "documents/Documents.h"
 #include "documents/FieldValues.h"
-#include "framework/FormatText.h"
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
+#include "print/DataError.h"
 
-int PrintBusy = 0;
+std::atomic<bool> PrintBusy{false};
 
 namespace {
 
 // Clears PrintBusy on every way out of a request.
 class BusyGuard {
 public:
-    BusyGuard() { PrintBusy = 1; }
-    ~BusyGuard() { PrintBusy = 0; }
+    BusyGuard() { PrintBusy = true; }
+    ~BusyGuard() { PrintBusy = false; }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
 };
@@ -80,7 +80,7 @@ PrintOutcome LayOutDocument(AgendaConfig& config, const std::function<bool(HostT
         return LayOutCurrent(config, table, job);
     } catch (const HostError& error) {
         // Nothing has gone to the printer: a document is sent only once it is laid out whole.
-        ShowMessageBox(FormatText("Nastala chyba při přístupu k datům\n\n:%s", error.Text().c_str()), MB_OK);
+        ShowDataError(error);
         table.Release();
         return PrintOutcome::Failed;
     }

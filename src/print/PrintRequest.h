@@ -2,6 +2,7 @@
 // mode calls for it and hands the table, on that document, to the document's layout.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -21,9 +22,9 @@ inline constexpr char TaxDocument[] = "P";   // listed as "Prodejky"
 inline constexpr char DeliveryNote[] = "D";  // listed as "Dodací listy"
 }  // namespace DocKind
 
-// 1 while a request runs: message boxes run nested message loops, in which another
-// hotkey may ask for a print.
-extern int PrintBusy;
+// True while a request runs: message boxes run nested message loops, in which another
+// hotkey may ask for a print. Each print runs on a thread of its own.
+extern std::atomic<bool> PrintBusy;
 
 // Lets the user choose a document of the table at tablePath; true (OK) with its
 // "CDokladu" in docId. The tray shows the picker here.

@@ -107,21 +107,46 @@ Template LoadTemplate(int id)
     return t;
 }
 
-// What a control must be: its class, text, place and id, and the style bits named in
-// mask that must be exactly as in style.
-struct Expected {
-    const char* kind;
-    const char* text;
-    int x, y, cx, cy;
-    int id;
+// What a control is to the user, in the style bits that make it so: those named in mask
+// must be exactly as in style.
+struct Kind {
+    const char* windowClass;
     DWORD mask, style;
 };
 
 constexpr DWORD kButtonType = 0x0F;
 constexpr DWORD kStaticType = 0x1F;
-constexpr DWORD kEditBits = ES_AUTOHSCROLL | ES_MULTILINE | WS_BORDER | WS_TABSTOP;
-constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+constexpr DWORD kComboType = 0x0F | CBS_AUTOHSCROLL | CBS_SORT | WS_VSCROLL | WS_TABSTOP;
+constexpr DWORD kEditBits = ES_AUTOHSCROLL | ES_MULTILINE | ES_NUMBER | WS_BORDER | WS_TABSTOP;
 constexpr DWORD kLabelBits = kStaticType | SS_CENTERIMAGE;
+const Kind kIcon = {"Static", kStaticType, SS_ICON};
+const Kind kPicture = {"Static", kStaticType, SS_BITMAP};
+const Kind kPlainText = {"Static", kStaticType | SS_NOPREFIX, SS_LEFT | SS_NOPREFIX};  // "&" shows as itself
+const Kind kLabel = {"Static", kLabelBits, SS_RIGHT | SS_CENTERIMAGE};  // before its box, level with it
+const Kind kHint = {"Static", kLabelBits, SS_LEFT | SS_CENTERIMAGE};    // after its box, level with it
+// A bordered one-line box in the tab order, scrolling sideways so that any length fits.
+const Kind kTextBox = {"Edit", kEditBits, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP};
+const Kind kDigitsBox = {"Edit", kEditBits, ES_NUMBER | WS_BORDER | WS_TABSTOP};
+const Kind kDefaultButton = {"Button", kButtonType, BS_DEFPUSHBUTTON};  // Enter presses it
+const Kind kButton = {"Button", kButtonType, BS_PUSHBUTTON};
+const Kind kCheckBox = {"Button", kButtonType, BS_AUTOCHECKBOX};
+// Two radio buttons that the arrow keys move between: the first starts their group.
+const Kind kFirstRadio = {"Button", kButtonType | WS_GROUP, BS_AUTORADIOBUTTON | WS_GROUP};
+const Kind kNextRadio = {"Button", kButtonType | WS_GROUP, BS_AUTORADIOBUTTON};
+// Typed, or picked from a list kept in the order filled.
+const Kind kTypeOrPick = {"ComboBox", kComboType, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP};
+const Kind kPickOnly = {"ComboBox", kComboType, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP};
+// One row per document, one selected at a time and always shown; the headings do not sort.
+const Kind kDocumentList = {"SysListView32", LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER,
+                            LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER};
+
+// A control as the user meets it: what it is, its text, its place and its id.
+struct Expected {
+    Kind kind;
+    const char* text;
+    int x, y, cx, cy;
+    int id;
+};
 
 void ExpectControls(int dialog, const std::vector<Expected>& expected)
 {
@@ -131,111 +156,105 @@ void ExpectControls(int dialog, const std::vector<Expected>& expected)
         const Expected& e = expected[i];
         const Control& c = t.controls[i];
         SCOPED_TRACE("dialog " + std::to_string(dialog) + ", control " + std::to_string(i));
-        EXPECT_EQ(ClassName(e.kind), c.kind);
+        EXPECT_EQ(ClassName(e.kind.windowClass), c.kind);
         EXPECT_EQ(e.text, c.text);
         EXPECT_EQ(e.x, c.x);
         EXPECT_EQ(e.y, c.y);
         EXPECT_EQ(e.cx, c.cx);
         EXPECT_EQ(e.cy, c.cy);
         EXPECT_EQ(e.id, c.id);
-        EXPECT_EQ(e.style, c.style & e.mask) << std::hex << c.style;
+        EXPECT_EQ(e.kind.style, c.style & e.kind.mask) << std::hex << c.style;
         EXPECT_TRUE(c.style & WS_VISIBLE);
     }
 }
 
-TEST(Resources, AboutBox)
+// The frame as the user sees it: the caption, the font and, where cx is not 0, the size in
+// dialog units.
+Template ExpectFrame(int dialog, const char* caption, int cx = 0, int cy = 0)
 {
-    const Template t = LoadTemplate(IDD_ABOUTBOX);
-    EXPECT_EQ("O aplikaci Quillet", t.caption);
+    const Template t = LoadTemplate(dialog);
+    SCOPED_TRACE("dialog " + std::to_string(dialog));
+    EXPECT_EQ(caption, t.caption);
+    if (cx) {
+        EXPECT_EQ(cx, t.cx);
+        EXPECT_EQ(cy, t.cy);
+    }
     EXPECT_EQ("MS Sans Serif", t.font);
     EXPECT_EQ(8, t.pointSize);
+    return t;
+}
+
+TEST(Resources, AboutBox)
+{
+    const Template t = ExpectFrame(IDD_ABOUTBOX, "O aplikaci Quillet");
     EXPECT_EQ(DWORD(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU),
               t.style & (DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CHILD));
     ExpectControls(IDD_ABOUTBOX, {
-        {"Static", "#128", 7, 7, 20, 20, -1, kStaticType, SS_ICON},
-        {"Static", "Quillet Verze 1.3", 40, 11, 87, 8, -1, kStaticType | SS_NOPREFIX, SS_LEFT | SS_NOPREFIX},
-        {"Button", "OK", 136, 7, 50, 14, IDOK, kButtonType, BS_DEFPUSHBUTTON},
+        {kIcon, "#128", 7, 7, 20, 20, -1},
+        {kPlainText, "Quillet Verze 1.3", 40, 11, 87, 8, -1},
+        {kDefaultButton, "OK", 136, 7, 50, 14, IDOK},
     });
 }
 
 TEST(Resources, SplashDialog)
 {
-    const Template t = LoadTemplate(IDD_TRAY_DIALOG);
-    EXPECT_EQ(220, t.cx);
-    EXPECT_EQ(68, t.cy);
-    EXPECT_EQ("MS Sans Serif", t.font);
-    EXPECT_EQ(8, t.pointSize);
+    const Template t = ExpectFrame(IDD_TRAY_DIALOG, "", 220, 68);
     EXPECT_EQ(DWORD(WS_POPUP | WS_VISIBLE),
               t.style & (WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | DS_MODALFRAME));
     EXPECT_EQ(DWORD(WS_EX_APPWINDOW), t.exStyle & WS_EX_APPWINDOW);
     ExpectControls(IDD_TRAY_DIALOG, {
-        {"Static", "#131", 0, 0, 224, 80, -1, kStaticType, SS_BITMAP},
+        {kPicture, "#131", 0, 0, 224, 80, -1},
     });
 }
 
 TEST(Resources, DocumentPicker)
 {
-    const Template t = LoadTemplate(IDD_DOC_PICKER);
-    EXPECT_EQ("Vyberte dokument", t.caption);
-    EXPECT_EQ(230, t.cx);
-    EXPECT_EQ(169, t.cy);
-    EXPECT_EQ("MS Sans Serif", t.font);
+    const Template t = ExpectFrame(IDD_DOC_PICKER, "Vyberte dokument", 230, 169);
     const DWORD wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SYSMODAL | DS_SETFOREGROUND | DS_CENTER;
     EXPECT_EQ(wanted, t.style & wanted);
-    const DWORD list = LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER;
     ExpectControls(IDD_DOC_PICKER, {
-        {"Button", "Tisk", 152, 148, 71, 15, IDOK, kButtonType, BS_DEFPUSHBUTTON},
-        {"SysListView32", "", 7, 30, 216, 115, IDC_DOC_LIST, list,
-         LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER},
-        {"Button", "Prodejky", 152, 16, 43, 10, IDC_PRODEJKY, kButtonType, BS_AUTORADIOBUTTON},
-        {"Button", "Dodací listy", 152, 5, 58, 10, IDC_DODACI_LISTY, kButtonType | WS_GROUP, BS_AUTORADIOBUTTON},
-        {"Button", "Zobraz posledních 50", 7, 150, 85, 10, IDC_LAST_50, kButtonType, BS_AUTOCHECKBOX},
-        {"Button", "&Náhled", 96, 148, 52, 15, IDC_PREVIEW, kButtonType, BS_PUSHBUTTON},
+        {kDefaultButton, "Tisk", 152, 148, 71, 15, IDOK}, {kDocumentList, "", 7, 30, 216, 115, IDC_DOC_LIST},
+        {kFirstRadio, "Prodejky", 152, 16, 43, 10, IDC_PRODEJKY},
+        {kNextRadio, "Dodací listy", 152, 5, 58, 10, IDC_DODACI_LISTY},
+        {kCheckBox, "Zobraz posledních 50", 7, 150, 85, 10, IDC_LAST_50}, {kButton, "&Náhled", 96, 148, 52, 15, IDC_PREVIEW},
     });
 }
 
 TEST(Resources, SettingsDialogInTabOrder)
 {
-    const Template t = LoadTemplate(IDD_AGENDA_SETTINGS);
-    EXPECT_EQ("Nastaveni agendy", t.caption);
-    EXPECT_EQ(214, t.cx);
-    EXPECT_EQ(211, t.cy);
-    EXPECT_EQ("MS Sans Serif", t.font);
-    EXPECT_EQ(8, t.pointSize);
-    const DWORD right = SS_RIGHT | SS_CENTERIMAGE, left = SS_LEFT | SS_CENTERIMAGE;
-    ExpectControls(IDD_AGENDA_SETTINGS, {
-        {"Edit", "", 56, 7, 151, 14, IDC_NAZEV, kEditBits, kEdit},
-        {"Edit", "", 56, 21, 151, 14, IDC_ULICE, kEditBits, kEdit},
-        {"Edit", "", 56, 35, 103, 14, IDC_MESTO, kEditBits, kEdit},
-        {"Edit", "", 160, 35, 47, 14, IDC_PSC, kEditBits, kEdit},
-        {"Edit", "", 56, 49, 151, 14, IDC_TEL, kEditBits, kEdit},
-        {"Edit", "", 56, 63, 151, 14, IDC_FAX, kEditBits, kEdit},
-        {"Edit", "", 56, 77, 151, 14, IDC_ICO, kEditBits, kEdit},
-        {"Edit", "", 56, 91, 151, 14, IDC_DIC, kEditBits, kEdit},
-        {"Edit", "", 56, 105, 151, 14, IDC_REGCISLO, kEditBits, kEdit},
-        {"Button", "OK", 157, 190, 50, 14, IDOK, kButtonType, BS_DEFPUSHBUTTON},
-        {"Button", "Cancel", 106, 190, 50, 14, IDCANCEL, kButtonType, BS_PUSHBUTTON},
-        {"Static", "Název firmy:", 7, 7, 43, 14, -1, kLabelBits, right},
-        {"Static", "Ulice:", 7, 21, 43, 14, -1, kLabelBits, right},
-        {"Static", "Město, PSČ", 7, 35, 43, 14, -1, kLabelBits, right},
-        {"Static", "Telefon:", 7, 49, 43, 14, -1, kLabelBits, right},
-        {"Static", "Fax:", 7, 63, 43, 14, -1, kLabelBits, right},
-        {"Static", "IČO:", 7, 77, 43, 14, -1, kLabelBits, right},
-        {"Static", "DIČ:", 7, 91, 43, 14, -1, kLabelBits, right},
-        {"Static", "Reg. číslo:", 7, 105, 43, 14, -1, kLabelBits, right},
-        {"ComboBox", "", 56, 135, 42, 100, IDC_PORT, 0x0F | CBS_AUTOHSCROLL | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
-         CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP},
-        {"Static", "LPT port:", 7, 135, 43, 14, -1, kLabelBits, right},
-        {"Static", "(např. LPT1: nebo LPT2:]", 99, 135, 108, 14, -1, kLabelBits, left},
-        {"Static", "Tisk:", 7, 152, 43, 14, -1, kLabelBits, right},
-        {"ComboBox", "", 56, 152, 151, 60, IDC_REZIM, 0x0F | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
-         CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP},
-        {"Static", "Kopie:", 7, 168, 43, 14, -1, kLabelBits, right},
-        {"Edit", "", 56, 168, 16, 14, IDC_KOPIE_DANOVY_DOKLAD, kEditBits | ES_NUMBER, kEdit - ES_AUTOHSCROLL + ES_NUMBER},
-        {"Static", "daňový doklad", 75, 168, 54, 14, -1, kLabelBits, left},
-        {"Edit", "", 131, 168, 16, 14, IDC_KOPIE_DODACI_LIST, kEditBits | ES_NUMBER, kEdit - ES_AUTOHSCROLL + ES_NUMBER},
-        {"Static", "dodací list", 150, 168, 57, 14, -1, kLabelBits, left},
+    ExpectFrame(IDD_AGENDA_SETTINGS, "Nastaveni agendy", 214, 211);
+    std::vector<Expected> controls = {
+        {kTextBox, "", 56, 7, 151, 14, IDC_NAZEV},
+        {kTextBox, "", 56, 21, 151, 14, IDC_ULICE},
+        {kTextBox, "", 56, 35, 103, 14, IDC_MESTO},
+        {kTextBox, "", 160, 35, 47, 14, IDC_PSC},
+        {kTextBox, "", 56, 49, 151, 14, IDC_TEL},
+        {kTextBox, "", 56, 63, 151, 14, IDC_FAX},
+        {kTextBox, "", 56, 77, 151, 14, IDC_ICO},
+        {kTextBox, "", 56, 91, 151, 14, IDC_DIC},
+        {kTextBox, "", 56, 105, 151, 14, IDC_REGCISLO},
+        {kDefaultButton, "OK", 157, 190, 50, 14, IDOK},
+        {kButton, "Cancel", 106, 190, 50, 14, IDCANCEL},
+    };
+    // The labels of the boxes above, each level with its line of the form.
+    int y = 7;
+    for (const char* label : {"Název firmy:", "Ulice:", "Město, PSČ", "Telefon:", "Fax:", "IČO:", "DIČ:", "Reg. číslo:"}) {
+        controls.push_back({kLabel, label, 7, y, 43, 14, -1});
+        y += 14;
+    }
+    controls.insert(controls.end(), {
+        {kTypeOrPick, "", 56, 135, 42, 100, IDC_PORT},
+        {kLabel, "LPT port:", 7, 135, 43, 14, -1},
+        {kHint, "(např. LPT1: nebo LPT2:]", 99, 135, 108, 14, -1},
+        {kLabel, "Tisk:", 7, 152, 43, 14, -1},
+        {kPickOnly, "", 56, 152, 151, 60, IDC_REZIM},
+        {kLabel, "Kopie:", 7, 168, 43, 14, -1},
+        {kDigitsBox, "", 56, 168, 16, 14, IDC_KOPIE_DANOVY_DOKLAD},
+        {kHint, "daňový doklad", 75, 168, 54, 14, -1},
+        {kDigitsBox, "", 131, 168, 16, 14, IDC_KOPIE_DODACI_LIST},
+        {kHint, "dodací list", 150, 168, 57, 14, -1},
     });
+    ExpectControls(IDD_AGENDA_SETTINGS, controls);
 }
 
 TEST(Resources, TrayMenu)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/DrawTransparent.h"
+#include "framework/Gdi.h"
 
 namespace {
 
@@ -14,11 +15,7 @@ constexpr COLORREF kTeal = RGB(0, 128, 128);
 // A 24-bit bitmap made of the given pixels, row by row from the top.
 HBITMAP MakeBitmap(int width, int height, const std::vector<COLORREF>& pixels)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
+    BITMAPINFO info = TopDownBitmapInfo(width, height);
     info.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

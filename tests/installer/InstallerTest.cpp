@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "app/InstanceMutex.h"
 #include "app/e2e/Desktop.h"
 
 namespace {
@@ -22,7 +23,6 @@ using namespace desktop;
 
 constexpr DWORD kWait = 15000;
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillet";
-const char kMutex[] = "{3AE35104-FD49-45ee-ABF7-4CBC0AA17A62}";
 const char kPort[] = "C:\\tisk.prn";
 const std::set<std::string> kProgramFiles = {"Quillet.exe", "HOOKDLL.dll", "quillet-print.exe", "escp-view.exe",
                                              "uninstall.exe"};
@@ -152,7 +152,7 @@ Shortcut ReadShortcut(const std::string& path)
 
 bool QuilletRunning()
 {
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kMutex);
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutexName);
     if (!mutex)
         return false;
     CloseHandle(mutex);

@@ -47,7 +47,7 @@ protected:
                       dbf::Value::Currency(445000), dbf::Value::Currency(220000))};
         agenda.WriteItems(items);
         agenda.WriteCards({});
-        DocPickerTaxDocuments = 1;
+        DocPickerTaxDocuments = true;
     }
 
     // The picker as the tray runs it, with the preview, driven by steps.

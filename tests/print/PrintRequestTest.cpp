@@ -84,14 +84,14 @@ TEST_F(PrintRequestTest, NewestTaxDocumentIsTheNewestOfItsKind)
     EXPECT_EQ("Tisknout daňový doklad č. P0003?", boxes.Shown()[0].text);
     EXPECT_EQ(kQuestion, boxes.Shown()[0].flags);
     EXPECT_EQ("", Port());
-    EXPECT_EQ(0, PrintBusy);
+    EXPECT_FALSE(PrintBusy);
 
     boxes.Clear();
     boxes.Answer(IDYES);
     EXPECT_EQ(PrintOutcome::Printed, PrintRequest(config, LastTaxDocument));
     ASSERT_EQ(1u, boxes.Shown().size());
     ExpectPage(TaxTitle("P0003"));
-    EXPECT_EQ(0, PrintBusy);
+    EXPECT_FALSE(PrintBusy);
 }
 
 TEST_F(PrintRequestTest, NewestDeliveryNote)
@@ -116,7 +116,7 @@ TEST_F(PrintRequestTest, NothingOfTheKindOrAnEmptyTableEndsSilently)
               }));
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ("", Port());
-    EXPECT_EQ(0, PrintBusy);
+    EXPECT_FALSE(PrintBusy);
 }
 
 TEST_F(PrintRequestTest, ChosenDocumentIsFoundByItsIdAndPrintedWithoutAsking)
@@ -150,7 +150,7 @@ TEST_F(PrintRequestTest, ChosenDocumentIsFoundByItsIdAndPrintedWithoutAsking)
             EXPECT_EQ("", Port()) << c.id;
         else
             ExpectPage(c.title);
-        EXPECT_EQ(0, PrintBusy);
+        EXPECT_FALSE(PrintBusy);
     }
     // The preview of that document finds it gone just the same.
     DocumentJob job;
@@ -203,7 +203,7 @@ TEST_F(PrintRequestTest, RequestWhileOneRunsDoesNothing)
     int questions = 0;
     MessageBoxHandler previous = SetMessageBoxHandler([&](const std::wstring&, UINT) {
         ++questions;
-        EXPECT_EQ(1, PrintBusy);
+        EXPECT_TRUE(PrintBusy);
         nested.push_back(PrintRequest(config, LastDeliveryNote));
         return IDNO;
     });
@@ -221,7 +221,7 @@ TEST_F(PrintRequestTest, RequestWhileOneRunsDoesNothing)
 
     EXPECT_EQ(1, questions);
     EXPECT_EQ((std::vector<PrintOutcome>{PrintOutcome::NothingPrinted, PrintOutcome::NothingPrinted}), nested);
-    EXPECT_EQ(0, PrintBusy);
+    EXPECT_FALSE(PrintBusy);
     EXPECT_EQ("", Port());
 }
 
@@ -242,7 +242,7 @@ TEST_F(PrintRequestTest, ComponentThatCannotBeCreatedIsReported)
     const std::string hint = ".\nSpusťte quillet-print --check.";
     EXPECT_EQ(text.size() - hint.size(), text.rfind(hint)) << text;
     EXPECT_EQ(UINT(MB_OK), boxes.Shown()[0].flags);
-    EXPECT_EQ(0, PrintBusy);
+    EXPECT_FALSE(PrintBusy);
 
     // The next request runs normally.
     boxes.Clear();
@@ -271,7 +271,7 @@ TEST_F(PrintRequestTest, DataErrorAnywhereInTheDocumentSendsNothing)
         ASSERT_EQ(2u, boxes.Shown().size());
         EXPECT_EQ("Nastala chyba při přístupu k datům\n\n:Invalid number in field DPH", boxes.Shown()[1].text);
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(port.Path().c_str())) << to;
-        EXPECT_EQ(0, PrintBusy);
+        EXPECT_FALSE(PrintBusy);
     }
 }
 
@@ -286,7 +286,7 @@ TEST_F(PrintRequestTest, PortThatCannotBeOpenedIsOneMessageWithTheReason)
     EXPECT_EQ(head, text.substr(0, head.size()));
     EXPECT_GT(text.size(), head.size() + 5) << text;  // the system's reason
     EXPECT_EQ(UINT(MB_OK | MB_ICONERROR), boxes.Shown()[1].flags);
-    EXPECT_EQ(0, PrintBusy);
+    EXPECT_FALSE(PrintBusy);
 }
 
 }  // namespace

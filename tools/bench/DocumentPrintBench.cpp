@@ -232,7 +232,7 @@ int Measure(const std::string& agendaDir, const std::string& yearDir, bool note)
         std::printf(" %s %ld (%ld seek, %ld move, %ld field)%s", names[kind], g_calls[kind].all, g_calls[kind].seeks,
                     g_calls[kind].moves, g_calls[kind].fields, kind + 1 < kTableKinds ? ";" : "\n");
 
-    DocPickerTaxDocuments = 1;
+    DocPickerTaxDocuments = true;
     TimedPicker picker(yearDir + "\\SkSezDok");
     picker.DoModal();
     std::printf("  picker fill, 50 newest records  ");

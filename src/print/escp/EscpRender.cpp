@@ -24,7 +24,6 @@ const char* const kHexFont[16] = {
 
 constexpr uint32_t kPaper = 0xFDFCF6;
 constexpr uint32_t kInk = 0x232332;
-constexpr uint32_t kDesk = 0x8E949B;      // what shows through the tractor holes
 constexpr uint32_t kPerforation = 0xC9C6BC;
 constexpr double kInkPerDot = 0.88;        // how much of the paper one pin covers
 constexpr double kDotDiameterInches = 1.0 / 64;
@@ -174,7 +173,7 @@ private:
                 for (int y = static_cast<int>(cy - radius); y <= cy + radius; ++y)
                     for (int x = static_cast<int>(cx - radius); x <= cx + radius; ++x)
                         if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius)
-                            Fill(x, y, x + 1, y + 1, kDesk);
+                            Fill(x, y, x + 1, y + 1, kDeskColour);
             }
         }
     }

@@ -26,6 +26,10 @@ struct EscpPageImage {
 constexpr double kSheetWidthInches = 9.5;
 constexpr double kLeftMarginInches = 0.75;
 
+// The grey of the desk under the paper: it shows through the tractor holes, and round the
+// sheets where a screen shows them.
+constexpr uint32_t kDeskColour = 0x8E949B;
+
 // The colour of bytes the printer would not understand: each is marked where it came,
 // in a frame with its hex codes, without moving the text.
 constexpr uint32_t kUnknownMarkColour = 0xD01818;

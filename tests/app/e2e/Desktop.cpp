@@ -53,6 +53,8 @@ void Mouse(DWORD flags, int x = 0, int y = 0)
     Send(in);
 }
 
+}  // namespace
+
 void Key(WORD vk, bool up)
 {
     INPUT in{};
@@ -62,8 +64,6 @@ void Key(WORD vk, bool up)
     in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     Send(in);
 }
-
-}  // namespace
 
 std::vector<HWND> Windows(DWORD pid, const char* windowClass, const char* title, bool visibleOnly)
 {

@@ -25,6 +25,8 @@ std::string Text(HWND window);
 // The text of a message box: its static control 0xFFFF.
 std::string MessageBoxText(HWND box);
 
+// One press or release of a key, as the keyboard sends it.
+void Key(WORD vk, bool up);
 // Press and release a key, with Ctrl, Shift or Alt held around it when given.
 void PressKey(WORD vk, WORD modifier = 0);
 

@@ -7,13 +7,18 @@
 #include <thread>
 #include <vector>
 
+#include "Desktop.h"
+#include "HookMessage.h"
+
 extern "C" __declspec(dllimport) BOOL WINAPI InstallHook(HWND window);
 extern "C" __declspec(dllimport) BOOL WINAPI RemoveHook();
 
 namespace {
 
-constexpr UINT kHookKey = 0x8001;
-constexpr DWORD kCtrl = 1u << 25, kShift = 1u << 26, kAlt = 1u << 27, kNoted = 1u << 28;
+using desktop::Key;
+using desktop::PressKey;
+
+constexpr DWORD kCtrl = kHookCtrlHeld, kShift = kHookShiftHeld, kAlt = kHookAltHeld, kNoted = kHookModifiersNoted;
 
 struct Report {
     WPARAM vk;
@@ -24,7 +29,7 @@ std::vector<Report> g_reports;
 
 LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kHookKey) {
+    if (message == WM_HOOKKEY) {
         g_reports.push_back({wParam, static_cast<DWORD>(lParam)});
         return 0;
     }
@@ -67,16 +72,6 @@ void PumpUntil(size_t count)
         Pump(20);
 }
 
-void Key(WORD vk, bool up)
-{
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-
 class HookTest : public ::testing::Test {
 protected:
     void SetUp() override { g_reports.clear(); }
@@ -91,8 +86,7 @@ TEST_F(HookTest, ReportsPressAndReleaseWithKeyboardMessageFlags)
 {
     HWND receiver = CreateReceiver();
     ASSERT_TRUE(InstallHook(receiver));
-    Key(VK_F10, false);
-    Key(VK_F10, true);
+    PressKey(VK_F10);
     PumpUntil(2);
     ASSERT_EQ(g_reports.size(), 2u);
 
@@ -109,7 +103,7 @@ TEST_F(HookTest, HeldKeyRepeatsWithPreviousStateDown)
     HWND receiver = CreateReceiver();
     ASSERT_TRUE(InstallHook(receiver));
     Key(VK_F9, false);
-    Key(VK_F9, false);
+    Key(VK_F9, false);  // held: the keyboard repeats the press
     Key(VK_F9, true);
     PumpUntil(3);
     ASSERT_EQ(g_reports.size(), 3u);
@@ -145,8 +139,7 @@ TEST_F(HookTest, RemovedHookReportsNothing)
     HWND receiver = CreateReceiver();
     ASSERT_TRUE(InstallHook(receiver));
     ASSERT_TRUE(RemoveHook());
-    Key(VK_F11, false);
-    Key(VK_F11, true);
+    PressKey(VK_F11);
     Pump(300);
     EXPECT_TRUE(g_reports.empty());
     EXPECT_FALSE(RemoveHook());  // nothing left to remove
@@ -158,15 +151,13 @@ TEST_F(HookTest, SurvivesItsWindowGoingAwayAndServesTheNextOne)
     HWND first = CreateReceiver();
     ASSERT_TRUE(InstallHook(first));
     DestroyWindow(first);
-    Key(VK_F10, false);
-    Key(VK_F10, true);
+    PressKey(VK_F10);
     Pump(200);
     EXPECT_TRUE(g_reports.empty());
 
     HWND second = CreateReceiver();
     ASSERT_TRUE(InstallHook(second));
-    Key(VK_F11, false);
-    Key(VK_F11, true);
+    PressKey(VK_F11);
     PumpUntil(2);
     ASSERT_EQ(g_reports.size(), 2u);
     EXPECT_EQ(g_reports[1].vk, static_cast<WPARAM>(VK_F11));
@@ -182,8 +173,7 @@ TEST_F(HookTest, KeepsReportingWhileTheWindowsThreadIsBlocked)
     std::thread typist([] {
         Sleep(200);
         for (int i = 0; i < 3; ++i) {
-            Key(VK_F10, false);
-            Key(VK_F10, true);
+            PressKey(VK_F10);
             Sleep(300);
         }
     });
@@ -205,14 +195,8 @@ TEST_F(HookTest, NotesTheModifiersHeldWithEachKey)
     HWND receiver = CreateReceiver();
     ASSERT_TRUE(InstallHook(receiver));
     const WORD modifiers[] = {VK_CONTROL, VK_SHIFT, VK_MENU, 0};
-    for (WORD modifier : modifiers) {
-        if (modifier)
-            Key(modifier, false);
-        Key(VK_F10, false);
-        Key(VK_F10, true);
-        if (modifier)
-            Key(modifier, true);
-    }
+    for (WORD modifier : modifiers)
+        PressKey(VK_F10, modifier);
     PumpUntil(14);
     std::vector<DWORD> releases;
     for (const Report& r : g_reports)

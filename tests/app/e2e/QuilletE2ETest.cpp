@@ -93,6 +93,21 @@ protected:
     }
 
     DWORD Pid() const { return g_quillet.dwProcessId; }
+
+    // Presses key and answers Yes to the question it brings, which must be question;
+    // returns the page printed.
+    std::string PrintAnsweredYes(WORD key, const std::string& question)
+    {
+        PressKey(key);
+        HWND box = QuestionBox(Pid());
+        if (!box) {
+            ADD_FAILURE() << "no question";
+            return {};
+        }
+        EXPECT_EQ(MessageBoxText(box), question);
+        Click(Button(box, IDYES));
+        return WaitForPage(e2e::PortPath());
+    }
 };
 
 // Both the resident program and the console print command load the host's component from
@@ -129,12 +144,7 @@ TEST_F(QuilletE2E, SecondStartEndsSilentlyAndLeavesOneInstance)
 TEST_F(QuilletE2E, F10AsksForTheNewestCashDocumentAndYesPrintsIt)
 {
     const e2e::Documents docs = e2e::NewestDocuments();
-    PressKey(VK_F10);
-    HWND box = QuestionBox(Pid());
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageBoxText(box), "Tisknout daňový doklad č. " + docs.tax.number + "?");
-    Click(Button(box, IDYES));
-    const std::string page = WaitForPage(e2e::PortPath());
+    const std::string page = PrintAnsweredYes(VK_F10, "Tisknout daňový doklad č. " + docs.tax.number + "?");
     EXPECT_EQ(page, e2e::ExpectedPage("--yes last-tax"));
     EXPECT_NE(page.find(docs.tax.number), std::string::npos);
 }
@@ -175,12 +185,7 @@ TEST_F(QuilletE2E, F10WithCtrlOrShiftHeldDoesNothing)
 TEST_F(QuilletE2E, F11AsksForTheNewestDeliveryNoteAndYesPrintsIt)
 {
     const e2e::Documents docs = e2e::NewestDocuments();
-    PressKey(VK_F11);
-    HWND box = QuestionBox(Pid());
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageBoxText(box), "Tisknout dodací list č. " + docs.delivery.number + "?");
-    Click(Button(box, IDYES));
-    const std::string page = WaitForPage(e2e::PortPath());
+    const std::string page = PrintAnsweredYes(VK_F11, "Tisknout dodací list č. " + docs.delivery.number + "?");
     EXPECT_EQ(page, e2e::ExpectedPage("--yes last-delivery"));
 }
 

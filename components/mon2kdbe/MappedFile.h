@@ -29,7 +29,6 @@ public:
     // Lets go of the view, the mapping and the file, in that order.
     void Close();
 
-    bool IsMapped() const { return view_ != nullptr; }
     const unsigned char* Data() const { return static_cast<const unsigned char*>(view_); }
     uint64_t Size() const { return size_; }
     HANDLE File() const { return file_; }

@@ -50,7 +50,7 @@ unset -f _qemu_entry
 quillet_i386_note() {
   case "$quillet_i386" in
   native) echo "32-bit programs run natively (i686 build under Wine)." ;;
-  emulated) echo "This kernel runs no 32-bit programs itself: the i686 build runs under Wine through qemu-i386-static (QEMU_RESERVED_VA=$QEMU_RESERVED_VA)." ;;
+  emulated) echo "32-bit programs run through qemu's emulator here: the i686 build runs under Wine by way of qemu-i386-static (binfmt entry qemu-i386, QEMU_RESERVED_VA=$QEMU_RESERVED_VA)." ;;
   esac
 }
 

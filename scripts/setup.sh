@@ -12,10 +12,12 @@ set -euo pipefail
 # fonts, so that dialogs get the metrics they were laid out for; nsis: the setup program;
 # ghostscript: reads back as text the PostScript that a drawn document becomes;
 # qemu-user-static: runs the 32-bit programs where the kernel does not; p7zip-full: unpacks
-# the setup program to check what it installs.
+# the setup program to check what it installs; libz-mingw-w64-dev: zlib for the pictures
+# escp-view writes.
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick googletest
-          locales python3 fonts-wine nsis ghostscript qemu-user-static p7zip-full)
+          locales python3 fonts-wine nsis ghostscript qemu-user-static p7zip-full
+          libz-mingw-w64-dev)
 
 missing=()
 for p in "${packages[@]}"; do

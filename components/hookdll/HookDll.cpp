@@ -1,5 +1,7 @@
-// The keyboard hook library: a low-level keyboard hook that posts every keystroke made in
-// any application to one window as WM_HOOKKEY, with the flags of a keyboard message.
+// The keyboard hook library: a low-level keyboard hook that posts the presses and releases
+// of F9, F10 and F11 made in any application to one window as WM_HOOKKEY, with the flags of
+// a keyboard message. Every other keystroke, a password typed elsewhere say, stays where
+// it was typed.
 // The hook lives on a thread of its own: Windows silently removes a low-level hook whose
 // thread does not answer within its time-out, and the caller's thread may be busy printing
 // or sitting in a dialog for much longer than that.
@@ -22,6 +24,12 @@ DWORD g_threadId;
 // Whether each key is down, for the previous-state bit; a low-level hook is told only
 // about the transition. Touched by the hook thread alone.
 bool g_down[256];
+
+// The only keys the window is told about: the ones it acts on.
+bool IsReportedKey(DWORD vk)
+{
+    return vk == VK_F9 || vk == VK_F10 || vk == VK_F11;
+}
 
 // Which modifiers are down. Called from the hook, it sees every keystroke before this one:
 // the system updates its state once a keystroke has passed the low-level hooks.
@@ -55,17 +63,21 @@ LPARAM KeystrokeFlags(const KBDLLHOOKSTRUCT& key, bool wasDown)
 }
 
 // Runs on the hook thread. It must return at once, so the report is posted, never sent,
-// and a vanished target window is simply not told.
+// and a vanished target window is simply not told. Called from Windows' own code, it lets
+// nothing unwind into it: whatever went wrong, the keystroke goes on to the next hook.
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HC_ACTION) {
-        const auto& key = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        const DWORD vk = key.vkCode & 0xFF;
-        const bool wasDown = g_down[vk];
-        g_down[vk] = !(key.flags & LLKHF_UP);
-        const HWND target = g_target.load();
-        if (target && IsWindow(target))
-            PostMessageA(target, WM_HOOKKEY, vk, KeystrokeFlags(key, wasDown));
+    try {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        if (code == HC_ACTION && key && IsReportedKey(key->vkCode)) {
+            const DWORD vk = key->vkCode;
+            const bool wasDown = g_down[vk];
+            g_down[vk] = !(key->flags & LLKHF_UP);
+            const HWND target = g_target.load();
+            if (target && IsWindow(target))
+                PostMessageA(target, WM_HOOKKEY, vk, KeystrokeFlags(*key, wasDown));
+        }
+    } catch (...) {
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -3,7 +3,9 @@
 #include "config/AgendaConfig.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -15,12 +17,48 @@
 
 namespace {
 
-// The host's common files may live on any of these drives; the first one found wins.
-const char* const kSetupIniPaths[] = {
-    "C:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini",
-    "D:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini",
-    "E:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini",
-};
+// The host keeps its common files in a program-files folder of C:, D: or E:, the first one
+// found wins. A 32-bit host on 64-bit Windows is installed under "Program Files (x86)",
+// and the system does not redirect "Program Files" there for a 32-bit program.
+const char* const kProgramFilesFolders[] = {"Program Files", "Program Files (x86)"};
+const char* const kHostDrives[] = {"C:", "D:", "E:"};
+
+// The 32-bit program-files folder as Windows reports it, without a backslash at the end;
+// empty where it reports none, or one the program's code page cannot name.
+std::string ProgramFilesX86()
+{
+    PWSTR path = nullptr;
+    std::string folder;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_ProgramFilesX86, KF_FLAG_DONT_VERIFY, nullptr, &path)) ||
+        !ToCp1250(path, folder))
+        folder.clear();
+    CoTaskMemFree(path);
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    const std::wstring wideA = ToWide(a), wideB = ToWide(b);
+    return CompareStringOrdinal(wideA.c_str(), int(wideA.size()), wideB.c_str(), int(wideB.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// Every program-files folder the host may be under, in the order they are looked in.
+std::vector<std::string> HostProgramFiles()
+{
+    std::vector<std::string> folders;
+    for (const char* folder : kProgramFilesFolders) {
+        for (const char* drive : kHostDrives)
+            folders.push_back(std::string(drive) + "\\" + folder);
+    }
+    const std::string x86 = ProgramFilesX86();
+    if (!x86.empty() &&
+        std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return SameFolder(f, x86); }))
+        folders.push_back(x86);
+    return folders;
+}
 
 // Values longer than this are cut by the API to 259 characters.
 constexpr DWORD kValueBufferSize = 260;
@@ -54,12 +92,16 @@ std::string NoHostText()
 
 }  // namespace
 
+const char kHostCommonFiles[] = "\\CIGLER SOFTWARE\\Common Files";
+
 AgendaConfig::~AgendaConfig() = default;
 
 HostLocation FindHost()
 {
     HostLocation host;
-    for (const char* path : kSetupIniPaths) {
+    for (const std::string& folder : HostProgramFiles()) {
+        host.searched.push_back(folder);
+        const std::string path = folder + kHostCommonFiles + "\\Setup.ini";
         if (FileExists(path)) {
             host.setupIni = path;
             host.monS3Ini = ReadIniValue(host.setupIni, "InstParams", "LocalPath") + "\\MonS3.ini";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "printer/PrintRoute.h"
 
@@ -33,10 +34,15 @@ public:
 // The full path of Quillet.ini: the executable's folder followed by "Quillet.ini".
 std::string QuilletIniPath();
 
-// The host's installation as Load finds it: the first Setup.ini of the three known
-// places (empty when there is none) and the MonS3.ini that it names.
+// The folder of the host's common files, with its Setup.ini, below a program-files folder.
+extern const char kHostCommonFiles[];
+
+// The host's installation as Load finds it: the first Setup.ini of the known places
+// (empty when there is none), the MonS3.ini that it names, and the program-files folders
+// looked in on the way, in order.
 struct HostLocation {
     std::string setupIni;
     std::string monS3Ini;
+    std::vector<std::string> searched;
 };
 HostLocation FindHost();

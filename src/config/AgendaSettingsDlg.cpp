@@ -46,9 +46,10 @@ void FillPortList(HWND box)
     const HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
     LONG widest = 0;
     for (const std::string& choice : choices) {
-        SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.c_str()));
+        const std::wstring wide = ToWide(choice);
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
         SIZE size{};
-        GetTextExtentPoint32A(dc, choice.c_str(), static_cast<int>(choice.size()), &size);
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
         widest = std::max(widest, size.cx);
     }
     SelectObject(dc, oldFont);

@@ -83,10 +83,10 @@ public:
     {
         if (IsDeviceName(name_))
             return "zařízení " + name_;
-        if (name_.compare(0, 2, "\\\\") == 0 && name_.compare(0, 4, "\\\\.\\") != 0 &&
-            name_.compare(0, 4, "\\\\?\\") != 0)
+        const bool devicePath = name_.compare(0, 4, "\\\\.\\") == 0 || name_.compare(0, 4, "\\\\?\\") == 0;
+        if (name_.compare(0, 2, "\\\\") == 0 && !devicePath)
             return "sdílená tiskárna " + name_;
-        return "soubor " + name_;
+        return (disk_ ? "soubor " : "zařízení ") + name_;
     }
 
 private:

@@ -2,16 +2,32 @@
 // print nowhere or somewhere else than they say.
 #include "printer/PortNames.h"
 
+#include <winternl.h>
+
 #include <algorithm>
+#include <cwchar>
+#include <vector>
 
 #include "framework/FormatText.h"
 #include "framework/Handles.h"
+#include "framework/WideText.h"
 
 namespace {
 
 bool SameName(const std::string& a, const std::string& b)
 {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
+    const std::wstring wideA = ToWide(a), wideB = ToWide(b);
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideA.c_str(), int(wideA.size()), wideB.c_str(),
+                          int(wideB.size())) == CSTR_EQUAL;
+}
+
+// Names in Windows' object namespace are compared as the object manager does: ordinally,
+// without regard to case.
+bool StartsWith(const std::wstring& text, const std::wstring& prefix)
+{
+    return text.size() >= prefix.size() &&
+           CompareStringOrdinal(text.c_str(), int(prefix.size()), prefix.c_str(), int(prefix.size()), TRUE) ==
+               CSTR_EQUAL;
 }
 
 // A folder separator anywhere, or a drive letter in front.
@@ -32,18 +48,122 @@ std::string LastPart(const std::string& name)
     return name.size() > 1 && name[1] == ':' ? name.substr(2) : name;
 }
 
-// Windows opens its NUL device for NUL as the last part of any path, in any case, with any
-// extension or a colon after it and blanks before those: whatever is written there is gone.
-bool IsNulDevice(const std::string& name)
+// The name as Windows completes it before it opens it, by the same rules: a name that
+// Windows takes for a device whatever folder and extension it has (C:\Tisk\lpt1.prn,
+// nul.txt) comes back as \\.\ and the device.
+std::wstring FullPath(const std::wstring& name)
 {
-    std::string stem = LastPart(name);
-    stem.erase(std::min(stem.find_first_of(".:"), stem.size()));
-    stem.erase(stem.find_last_not_of(' ') + 1);
-    return SameName(stem, "NUL");
+    const DWORD size = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return name;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(name.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size)
+        return name;
+    full.resize(length);
+    return full;
 }
 
+// What a DOS device name (NUL, LPT1, C:, GLOBALROOT) is linked to in the object
+// namespace; false when it is no such name. GLOBALROOT is linked to the root itself.
+bool DosDeviceTarget(const std::wstring& device, std::wstring& target)
+{
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = QueryDosDeviceW(device.c_str(), buffer.data(), DWORD(buffer.size()));
+        if (length != 0) {
+            target = buffer.data();  // the first of the targets is the one in force
+            return true;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || buffer.size() >= 32768)
+            return false;
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+// Links hardly ever lead on more than twice (Global, then NUL); a loop must end anyway.
+constexpr int kMostLinks = 16;
+
+// Where a name leads in Windows' object namespace, with the DOS device links on the way
+// followed: \\.\NUL, C:\Tisk\nul.prn, \\.\Global\NUL and \\?\GLOBALROOT\Device\Null all
+// lead to \Device\Null, and so does LPT3 where someone has linked it there.
+std::wstring ObjectPath(const std::wstring& name)
+{
+    const std::wstring full = FullPath(name);
+    std::wstring path;
+    if (StartsWith(full, L"\\\\.\\") || StartsWith(full, L"\\\\?\\"))
+        path = L"\\??\\" + full.substr(4);
+    else if (StartsWith(full, L"\\\\"))
+        path = L"\\??\\UNC\\" + full.substr(2);
+    else
+        path = L"\\??\\" + full;
+    for (int link = 0; link < kMostLinks; ++link) {
+        size_t start = 0;
+        for (const wchar_t* dosDevices : {L"\\??\\", L"\\GLOBAL??\\", L"\\DosDevices\\"}) {
+            if (StartsWith(path, dosDevices))
+                start = std::wcslen(dosDevices);
+        }
+        if (start == 0)
+            break;
+        const size_t end = std::min(path.find(L'\\', start), path.size());
+        std::wstring target;
+        if (!DosDeviceTarget(path.substr(start, end - start), target))
+            break;
+        path = target + path.substr(end);
+    }
+    return path;
+}
+
+bool LeadsToNullDevice(const std::wstring& name)
+{
+    const std::wstring kNull = L"\\Device\\Null";
+    const std::wstring path = ObjectPath(name);
+    return (path.size() == kNull.size() && StartsWith(path, kNull)) || StartsWith(path, kNull + L"\\");
+}
+
+std::string AsciiUpper(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+// The device Windows opens for a name written as a file name (C:\Tisk\lpt1.prn, com1.txt,
+// aux, con), in capitals; empty for a name that stays a file, and for a name written as
+// a device path (\\.\COM1), which says what it opens.
+std::string DeviceOpenedInstead(const std::wstring& name)
+{
+    if (StartsWith(name, L"\\\\"))
+        return {};
+    const std::wstring full = FullPath(name);
+    if (!StartsWith(full, L"\\\\.\\"))
+        return {};
+    return AsciiUpper(ToCp1250Shown(full.substr(4)));
+}
+
+// A device that Windows links to another DOS device (AUX to COM1, PRN to LPT1) stands for
+// that one; any other stands for itself.
+std::string LinkedDevice(const std::string& device)
+{
+    std::wstring target;
+    if (!DosDeviceTarget(ToWide(device), target))
+        return device;
+    for (const wchar_t* dosDevices : {L"\\??\\", L"\\DosDevices\\"}) {
+        const std::wstring prefix = dosDevices;
+        if (StartsWith(target, prefix) && target.find(L'\\', prefix.size()) == std::wstring::npos)
+            return AsciiUpper(ToCp1250Shown(target.substr(prefix.size())));
+    }
+    return device;
+}
+
+const char kNulRefusal[] =
+    "NUL není tiskárna: co se na něj pošle, Windows zahodí. Zadejte tiskárnu Windows, port (LPT1:) nebo soubor.";
+
 // The file and volume numbers identify a file whatever its name is spelt like (a short
-// name, a relative path, another case).
+// name, a relative path, another case). The settings file's path comes from the system in
+// its ANSI code page, and is opened in it.
 bool SameFile(const std::wstring& a, const std::string& b)
 {
     auto identify = [](HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
@@ -88,7 +208,7 @@ bool IsSettingsFile(const std::string& name, PortWay way, const std::string& set
     std::string last = LastPart(name);
     last.erase(last.find_last_not_of(". ") + 1);
     return SameName(last, "Quillet.ini") || (way == PortWay::Path && !settingsFile.empty() && MayBeFile(name) &&
-                                             SameFile(WidePortName(name), settingsFile));
+                                             SameFile(ToWide(name), settingsFile));
 }
 
 // The longest name a port may have: what Windows opens without the long-path prefix.
@@ -111,6 +231,28 @@ int UnconvertibleByte(const std::string& name)
             return byte;
     }
     return -1;
+}
+
+// The kernel's own word on what kind of device a handle is on; the null device has a
+// type of its own. Asked through ntdll, where the call has always been.
+constexpr FS_INFORMATION_CLASS kFileFsDeviceInformation = static_cast<FS_INFORMATION_CLASS>(4);
+constexpr ULONG kFileDeviceNull = 0x15;
+struct FileFsDeviceInformation {
+    ULONG DeviceType;
+    ULONG Characteristics;
+};
+using QueryVolumeInformationFile = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FS_INFORMATION_CLASS);
+
+bool IsNullDevice(HANDLE file)
+{
+    static const auto query = reinterpret_cast<QueryVolumeInformationFile>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryVolumeInformationFile")));
+    if (!query)
+        return false;
+    IO_STATUS_BLOCK status{};
+    FileFsDeviceInformation device{};
+    return query(file, &status, &device, sizeof device, kFileFsDeviceInformation) >= 0 &&
+           device.DeviceType == kFileDeviceNull;
 }
 
 }  // namespace
@@ -151,16 +293,6 @@ bool IsDeviceName(std::string name)
     return SameName(stem, "LPT") || SameName(stem, "COM");
 }
 
-std::wstring WidePortName(const std::string& name)
-{
-    if (name.empty())
-        return {};
-    const int length = MultiByteToWideChar(1250, 0, name.data(), int(name.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(1250, 0, name.data(), int(name.size()), &wide[0], length);
-    return wide;
-}
-
 std::string PortRefusal(const std::string& name, PortWay way, const std::string& settingsFile)
 {
     if (name.size() > kLongestName)
@@ -171,14 +303,32 @@ std::string PortRefusal(const std::string& name, PortWay way, const std::string&
         return FormatText("Název portu obsahuje bajt 0x%02X, který ve Windows není znakem; port by se otevřel "
                           "pod jiným názvem.",
                           byte);
-    if (way == PortWay::Queue)
+    if (way == PortWay::Queue || name.empty())
         return {};
-    if (IsNulDevice(name))
-        return "NUL není tiskárna: co se na něj pošle, Windows zahodí. Zadejte tiskárnu Windows, port (LPT1:) nebo "
-               "soubor.";
+    const std::wstring wide = ToWide(name);
+    if (LeadsToNullDevice(wide))
+        return kNulRefusal;
+    if (way != PortWay::Device) {
+        const std::string device = DeviceOpenedInstead(wide);
+        if (!device.empty()) {
+            const std::string port = LinkedDevice(device);
+            if (IsDeviceName(port))
+                return FormatText("Windows tento název neotevře jako soubor, ale jako port %s. Tiskárnu na tomto "
+                                  "portu zadejte jako %s:, soubor pod jiným názvem.",
+                                  port.c_str(), port.c_str());
+            return FormatText("Windows tento název neotevře jako soubor, ale jako zařízení %s, které není "
+                              "tiskárna. Zadejte tiskárnu Windows, port (LPT1:) nebo soubor.",
+                              device.c_str());
+        }
+    }
     if (IsSettingsFile(name, way, settingsFile))
         return "Quillet.ini je soubor s nastavením Quillet, ne tiskárna: tisk by ho poškodil.";
     return {};
+}
+
+std::string OpenedPortRefusal(HANDLE file)
+{
+    return IsNullDevice(file) ? kNulRefusal : std::string();
 }
 
 std::string UnknownPortReason(const std::string& name)

@@ -10,36 +10,31 @@
 
 #include "framework/FormatText.h"
 #include "framework/SystemText.h"
+#include "framework/WideText.h"
+#include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 
 namespace {
 
-const char kTextOnly[] = "Generic / Text Only";
-
-std::string Trimmed(const std::string& name)
-{
-    const size_t first = name.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return name.substr(first, name.find_last_not_of(" \t") - first + 1);
-}
+const wchar_t kTextOnly[] = L"Generic / Text Only";
 
 // The queue's driver, or empty with the reason in failure.
 std::string QueueDriver(const std::string& queue, std::string& failure)
 {
     HANDLE printer = nullptr;
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
-    if (!OpenPrinterA(const_cast<char*>(queue.c_str()), &printer, &defaults)) {
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+    std::wstring name = ToWide(queue);
+    if (!OpenPrinterW(&name[0], &printer, &defaults)) {
         failure = SystemText(GetLastError());
         return {};
     }
     DWORD needed = 0;
-    GetPrinterA(printer, 2, nullptr, 0, &needed);
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
     std::vector<BYTE> buffer(needed ? needed : 1);
     std::string driver;
-    if (needed && GetPrinterA(printer, 2, buffer.data(), needed, &needed)) {
-        const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
-        driver = info->pDriverName ? info->pDriverName : "";
+    if (needed && GetPrinterW(printer, 2, buffer.data(), needed, &needed)) {
+        const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+        driver = info->pDriverName ? ToCp1250Shown(info->pDriverName) : "";
     } else {
         failure = SystemText(GetLastError());
     }
@@ -51,17 +46,18 @@ std::string QueueDriver(const std::string& queue, std::string& failure)
 
 bool DriverTakesEscp(const std::string& driver)
 {
-    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, driver.c_str(), -1, kTextOnly, -1) == CSTR_EQUAL)
+    std::wstring wide = ToWide(driver);
+    if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wide.c_str(), int(wide.size()), kTextOnly, -1) ==
+        CSTR_EQUAL)
         return true;
-    std::string upper = driver;
-    CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
-    return upper.find("ESC/P") != std::string::npos;
+    CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+    return wide.find(L"ESC/P") != std::wstring::npos;
 }
 
 DocumentRoute ChooseDocumentRoute(const std::string& portName, PrintRezim rezim)
 {
     DocumentRoute route;
-    const std::string port = Trimmed(portName);
+    const std::string port = TrimmedPortName(portName);
     if (rezim == PrintRezim::Escp) {
         route.why = "Rezim=escp v Quillet.ini: data ESC/P (RAW)";
         return route;

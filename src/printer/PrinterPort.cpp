@@ -7,6 +7,7 @@
 
 #include "framework/FormatText.h"
 #include "framework/SystemText.h"
+#include "framework/WideText.h"
 #include "printer/DevicePort.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterQueues.h"
@@ -17,6 +18,35 @@ PortTrace& Trace()
 {
     static PortTrace trace;
     return trace;
+}
+
+// What a print does with a port name before any byte goes out: the name is classified,
+// refused or opened, a queue into printer, a device or a file into file (created tells
+// whether the opening made the file). Empty, or why the name is not a port.
+std::string OpenPortName(const std::string& name, const std::string& settingsFile, PrinterHandle& printer,
+                         FileHandle& file, bool& created)
+{
+    const PortWay way = ClassifyPort(name);
+    std::string failure = PortRefusal(name, way, settingsFile);
+    if (!failure.empty())
+        return failure;
+    switch (way) {
+    case PortWay::Queue:
+        printer = OpenQueue(name, failure);
+        return failure;
+    case PortWay::Device:
+    case PortWay::Path:
+        file = OpenDevice(ToWide(name), created);
+        if (!file.Valid())
+            return PortErrorReason(GetLastError());
+        failure = OpenedPortRefusal(file.Get());
+        if (!failure.empty())
+            file.Reset();
+        return failure;
+    case PortWay::Nothing:
+        break;
+    }
+    return UnknownPortReason(name);
 }
 
 }  // namespace
@@ -35,62 +65,31 @@ std::string PortErrorReason(DWORD error)
 std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& portName, const PortJob& job, std::string& failure)
 {
     const std::string name = TrimmedPortName(portName);
-    const PortWay way = ClassifyPort(name);
-    failure = PortRefusal(name, way, job.settingsFile);
+    PrinterHandle printer;
+    FileHandle file;
+    bool created = false;
+    failure = OpenPortName(name, job.settingsFile, printer, file, created);
     if (!failure.empty())
         return nullptr;
-    switch (way) {
-    case PortWay::Queue: {
-        PrinterHandle printer = OpenQueue(name, failure);
-        if (!printer)
-            return nullptr;
+    if (printer)
         return StartQueueJob(std::move(printer), name, job.name, failure);
-    }
-    case PortWay::Device:
-    case PortWay::Path: {
-        bool created = false;
-        FileHandle file = OpenDevice(WidePortName(name), created);
-        if (!file.Valid()) {
-            failure = PortErrorReason(GetLastError());
-            return nullptr;
-        }
-        return MakeDevicePort(std::move(file), name, job.timeoutMs);
-    }
-    case PortWay::Nothing:
-        break;
-    }
-    failure = UnknownPortReason(name);
-    return nullptr;
+    return MakeDevicePort(std::move(file), name, job.timeoutMs);
 }
 
 std::string CheckPrinterPort(const std::string& portName, const std::string& settingsFile)
 {
     const std::string name = TrimmedPortName(portName);
-    const PortWay way = ClassifyPort(name);
-    std::string failure = PortRefusal(name, way, settingsFile);
-    if (!failure.empty())
-        return failure;
-    switch (way) {
-    case PortWay::Queue:
-        OpenQueue(name, failure);
-        return failure;
-    case PortWay::Device:
-    case PortWay::Path: {
-        bool created = false;
-        const std::wstring wide = WidePortName(name);
-        FileHandle file = OpenDevice(wide, created);
-        if (!file.Valid())
-            return PortErrorReason(GetLastError());
+    PrinterHandle printer;
+    FileHandle file;
+    bool created = false;
+    const std::string failure = OpenPortName(name, settingsFile, printer, file, created);
+    if (file.Valid()) {
         const bool disk = GetFileType(file.Get()) == FILE_TYPE_DISK;
         file.Reset();
         if (created && disk)
-            DeleteFileW(wide.c_str());
-        return {};
+            DeleteFileW(ToWide(name).c_str());
     }
-    case PortWay::Nothing:
-        break;
-    }
-    return UnknownPortReason(name);
+    return failure;
 }
 
 std::string PortOpenFailure(const std::string& name, const std::string& reason)

@@ -71,9 +71,9 @@ PortWay ClassifyPort(const std::string& name);
 
 // Opens the port for one job: a queue gets its spooler job started, anything else is
 // opened by CreateFile. Null, with the reason in failure, when it cannot be opened. A name
-// that would print nowhere or somewhere else than it says is refused: Windows' NUL device
-// under any of its names, the settings file, a name over 259 characters, and bytes that
-// have no place in a Windows name.
+// that would print nowhere or somewhere else than it says is refused: whatever leads to
+// Windows' null device, a file name Windows opens as a device (C:\Tisk\lpt1.prn), the
+// settings file, a name over 259 characters, and bytes that have no place in a Windows name.
 std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& name, const PortJob& job, std::string& failure);
 
 // Opens the port as a print would and lets it go again without sending anything or

@@ -8,23 +8,24 @@
 #include <vector>
 
 #include "framework/FormatText.h"
+#include "framework/WideText.h"
 
 namespace {
 
-char kRaw[] = "RAW";
+wchar_t kRaw[] = L"RAW";
 
 // The port the spooler sends the queue's jobs to, for the messages.
 std::string QueuePortName(HANDLE printer)
 {
     DWORD needed = 0;
-    GetPrinterA(printer, 5, nullptr, 0, &needed);
+    GetPrinterW(printer, 5, nullptr, 0, &needed);
     if (needed == 0)
         return {};
     std::vector<BYTE> buffer(needed);
-    if (!GetPrinterA(printer, 5, buffer.data(), needed, &needed))
+    if (!GetPrinterW(printer, 5, buffer.data(), needed, &needed))
         return {};
-    const auto* info = reinterpret_cast<const PRINTER_INFO_5A*>(buffer.data());
-    return info->pPortName ? info->pPortName : "";
+    const auto* info = reinterpret_cast<const PRINTER_INFO_5W*>(buffer.data());
+    return info->pPortName ? ToCp1250Shown(info->pPortName) : "";
 }
 
 class QueuePort : public PrinterPort {
@@ -42,8 +43,9 @@ public:
     {
         // pOutputFile must stay null: a file named there would take the job instead of
         // the queue's port.
-        DOC_INFO_1A doc = {const_cast<char*>(jobName_.c_str()), nullptr, kRaw};
-        if (StartDocPrinterA(printer_.get(), 1, reinterpret_cast<BYTE*>(&doc)) == 0)
+        std::wstring jobName = ToWide(jobName_);
+        DOC_INFO_1W doc = {&jobName[0], nullptr, kRaw};
+        if (StartDocPrinterW(printer_.get(), 1, reinterpret_cast<BYTE*>(&doc)) == 0)
             return Fail(PortErrorReason(GetLastError()));
         started_ = true;
         if (!StartPagePrinter(printer_.get()))
@@ -116,9 +118,10 @@ void PrinterCloser::operator()(HANDLE printer) const
 
 PrinterHandle OpenQueue(const std::string& name, std::string& failure)
 {
-    PRINTER_DEFAULTSA defaults = {kRaw, nullptr, PRINTER_ACCESS_USE};
+    PRINTER_DEFAULTSW defaults = {kRaw, nullptr, PRINTER_ACCESS_USE};
     HANDLE printer = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(name.c_str()), &printer, &defaults)) {
+    std::wstring wide = ToWide(name);
+    if (!OpenPrinterW(&wide[0], &printer, &defaults)) {
         failure = PortErrorReason(GetLastError());
         return nullptr;
     }
@@ -140,17 +143,20 @@ std::vector<std::string> InstalledPrinterQueues()
 {
     const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
     DWORD needed = 0, count = 0;
-    EnumPrintersA(flags, nullptr, 4, nullptr, 0, &needed, &count);
+    EnumPrintersW(flags, nullptr, 4, nullptr, 0, &needed, &count);
     std::vector<std::string> names;
     if (needed == 0)
         return names;
     std::vector<BYTE> buffer(needed);
-    if (!EnumPrintersA(flags, nullptr, 4, buffer.data(), needed, &needed, &count))
+    if (!EnumPrintersW(flags, nullptr, 4, buffer.data(), needed, &needed, &count))
         return names;
-    const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
+    const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+    // A queue whose name code page 1250 cannot hold could be neither chosen nor kept in
+    // the settings; it is left out rather than offered under another name.
     for (DWORD i = 0; i < count; ++i) {
-        if (info[i].pPrinterName)
-            names.emplace_back(info[i].pPrinterName);
+        std::string name;
+        if (info[i].pPrinterName && ToCp1250(info[i].pPrinterName, name))
+            names.push_back(std::move(name));
     }
     return names;
 }

@@ -13,10 +13,35 @@
 
 namespace {
 
-const char kCommonFiles[] = "\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini";
+const char kCommonFiles[] = "\\CIGLER SOFTWARE\\Common Files\\Setup.ini";
 const char kNoHost[] = "Na tomto po\xE8\xEDta\xE8i pravd\xECpodobn\xEC nejsou nainstalov\xE1ny MoneyS3.";
 
-std::string SetupIni(const std::string& drive) { return drive + kCommonFiles; }
+std::string SetupIni(const std::string& drive, const std::string& folder = "\\Program Files")
+{
+    return drive + folder + kCommonFiles;
+}
+
+// The 32-bit program-files folder that Windows reports, moved for a test and put back.
+class ReportedProgramFilesX86 {
+public:
+    explicit ReportedProgramFilesX86(const std::string& folder) : old_(Get()) { Set(folder); }
+    ~ReportedProgramFilesX86() { Set(old_); }
+
+private:
+    static constexpr char kKey[] = "Software\\Microsoft\\Windows\\CurrentVersion", kValue[] = "ProgramFilesDir (x86)";
+    static std::string Get()
+    {
+        char folder[MAX_PATH] = {};
+        DWORD size = sizeof folder;
+        RegGetValueA(HKEY_LOCAL_MACHINE, kKey, kValue, RRF_RT_REG_SZ, nullptr, folder, &size);
+        return folder;
+    }
+    static void Set(const std::string& folder)
+    {
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, kValue, REG_SZ, folder.c_str(), DWORD(folder.size() + 1));
+    }
+    std::string old_;
+};
 
 std::string LocalPath(const std::string& drive)
 {
@@ -32,9 +57,10 @@ protected:
     }
 
     // A host installed on the drive: Setup.ini naming its folder and MonS3.ini there.
-    static void LayHost(HostFiles& files, const std::string& drive, const std::vector<std::string>& monS3)
+    static void LayHost(HostFiles& files, const std::string& drive, const std::vector<std::string>& monS3,
+                        const std::string& programFiles = "\\Program Files")
     {
-        files.WriteIni(SetupIni(drive), {"[InstParams]", "LocalPath=" + LocalPath(drive)});
+        files.WriteIni(SetupIni(drive, programFiles), {"[InstParams]", "LocalPath=" + LocalPath(drive)});
         files.WriteIni(LocalPath(drive) + "\\MonS3.ini", monS3);
     }
 
@@ -46,6 +72,7 @@ protected:
 
     // Nothing the tests lay out survives them, and what other programs left is kept.
     SetAside hostOnC_{"C:\\Program Files\\CIGLER SOFTWARE"};
+    SetAside hostOnCx86_{"C:\\Program Files (x86)\\CIGLER SOFTWARE"};
     SetAside quilletIni_{QuilletIniPath()};
     MessageBoxRecorder boxes_;
 };
@@ -56,10 +83,13 @@ std::vector<std::string> SellerFields(const AgendaConfig& config)
             config.DIC,   config.RegCislo, config.Tel, config.Fax, config.Port};
 }
 
+// C:, D:, E: under "Program Files", then the same under "Program Files (x86)", where a
+// 32-bit host lives on 64-bit Windows, then the 32-bit program-files folder Windows reports.
 TEST_F(AgendaConfigTest, FirstSetupIniOfCThenDThenEIsUsed)
 {
+    const std::string x86 = "\\Program Files (x86)", other = "\\Programy 32";
     struct Case {
-        std::vector<std::string> drives;
+        std::vector<std::string> drives;  // each with the program-files folder, "Program Files" unless given
         std::string agendaDir;
     };
     const Case cases[] = {
@@ -67,12 +97,20 @@ TEST_F(AgendaConfigTest, FirstSetupIniOfCThenDThenEIsUsed)
         {{"E:"}, "E:\\Data\\FromE\\"},
         {{"C:", "D:", "E:"}, "C:\\Data\\FromC\\"},
         {{"C:", "E:"}, "C:\\Data\\FromC\\"},
+        {{"C:" + x86, "E:"}, "E:\\Data\\FromE\\"},
+        {{"E:" + x86, "D:" + x86}, "D:\\Data\\FromD\\"},
+        {{"C:" + x86, "D:" + other}, "C:\\Data\\FromC\\"},
+        {{"D:" + other}, "D:\\Data\\FromD\\"},
     };
+    ReportedProgramFilesX86 reported("D:" + other);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.agendaDir);
         HostFiles files;
-        for (const std::string& drive : c.drives)
-            LayHost(files, drive, MonS3(drive + "\\Data", "From" + drive.substr(0, 1), "Rok"));
+        for (const std::string& host : c.drives) {
+            const std::string drive = host.substr(0, 2);
+            LayHost(files, drive, MonS3(drive + "\\Data", "From" + drive.substr(0, 1), "Rok"),
+                    host.size() > 2 ? host.substr(2) : "\\Program Files");
+        }
         AgendaConfig config;
         config.Load();
         EXPECT_EQ(c.agendaDir, config.AgendaDir);

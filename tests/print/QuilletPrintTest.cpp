@@ -315,6 +315,30 @@ TEST_F(InstallationCheckTest, HealthyInstallationPassesEveryStepAndPrintsNothing
         << run.output;
 }
 
+// The check refuses a port for the reason a print refuses it: here Quillet.ini under a
+// second name of the same file, the null device, a file name that opens LPT1.
+TEST_F(InstallationCheckTest, PortIsRefusedAsAPrintRefusesIt)
+{
+    const std::string settingsLink = appDir_ + "tisk.prn";
+    const std::string names[] = {settingsLink, "\\\\?\\GLOBALROOT\\Device\\Null", appDir_ + "lpt1.prn"};
+    for (const std::string& name : names) {
+        WritePort(name);
+        if (name == settingsLink) {
+            ASSERT_TRUE(CreateHardLinkA(settingsLink.c_str(), (appDir_ + "Quillet.ini").c_str(), nullptr));
+        }
+        const ProgramRun print = Start("--yes last-tax");
+        EXPECT_EQ(2u, print.status) << name;
+        const size_t reason = print.output.find("\n\n") + 2;
+        ASSERT_LT(reason, print.output.size()) << print.output;
+        const ProgramRun check = Start("--check");
+        EXPECT_EQ(2u, check.status) << name;
+        EXPECT_NE(std::string::npos,
+                  check.output.find(u8"CHYBA  Port " + name + u8": nelze otevřít: " +
+                                    print.output.substr(reason, print.output.size() - reason - 1) + u8" – "))
+            << print.output << check.output;
+    }
+}
+
 TEST_F(InstallationCheckTest, NewestDocumentsAreLaidOutAsPrintingThemWouldBe)
 {
     // The newest delivery note has a quantity that is no number; the stock cards, without
@@ -341,8 +365,9 @@ TEST_F(InstallationCheckTest, WithoutTheHostTheStepsThatNeedItAreNotTried)
     DeleteFileA(kSetupIni.c_str());
     ProgramRun run = Start("--check");
     EXPECT_EQ(2u, run.status);
-    EXPECT_EQ(Expected({u8"CHYBA  Instalace MoneyS3: Setup.ini není na C:, D: ani E: v \\Program Files\\CIGLER "
-                        u8"SOFTWARE\\Common Files – nainstalujte MoneyS3 na tento počítač",
+    EXPECT_EQ(Expected({u8"CHYBA  Instalace MoneyS3: Setup.ini není v \\CIGLER SOFTWARE\\Common Files pod C:\\Program "
+                        u8"Files, D:\\Program Files, E:\\Program Files, C:\\Program Files (x86), D:\\Program Files "
+                        u8"(x86) ani E:\\Program Files (x86) – nainstalujte MoneyS3 na tento počítač",
                         u8"--     Agenda a účetní rok: bez instalace MoneyS3 je nelze zjistit",
                         u8"OK     Quillet.ini: " + appDir_ + "Quillet.ini, port " + port.Path(),
                         u8"OK     Databázová komponenta MoneyS3: " + ProgramFolder() + "mon2kdbe.dll",

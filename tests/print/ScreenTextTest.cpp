@@ -7,9 +7,12 @@
 #include "config/HostFiles.h"
 #include "documents/SampleAgenda.h"
 #include "print/PrintRequest.h"
+#include "printer/PrintRoute.h"
+#include "printer/PrinterPort.h"
 #include "res/resource.h"
 #include "support/DialogDriver.h"
 #include "support/TempFile.h"
+#include "support/TestQueue.h"
 
 namespace {
 
@@ -84,6 +87,35 @@ TEST(ScreenText, SettingsShowCzechAndRefuseWhatCodePage1250CannotHold)
     ASSERT_EQ(1u, shown.size());
     EXPECT_EQ(0u, shown[0].find(L"Znak „\u0416“ nelze uložit")) << shown[0].size();
     EXPECT_NE(std::string::npos, FileBytes(ini).find("Nazev=\xD8" "eho\xF8 a syn\r\n"));
+}
+
+// A printer queue named with letters the ANSI code page lacks: offered in the settings,
+// found as a queue, its driver learned, and its job named in Czech.
+TEST(ScreenText, QueueWithCzechNameIsFoundAndItsJobNamedInCzech)
+{
+    TempFile queueFile("que");
+    TestQueue queue("Pokladní tiskárna č. 2 – Řevnice", queueFile.Path());
+    Driven<CAgendaSettingsDlg> dlg;
+    LRESULT offered = CB_ERR;
+    dlg.Then([&](HWND d) {
+        offered = SendDlgItemMessageW(d, IDC_PORT, CB_FINDSTRINGEXACT, WPARAM(-1),
+                                      LPARAM(L"Pokladní tiskárna č. 2 – Řevnice"));
+        Click(d, IDCANCEL);
+    });
+    dlg.DoModal();
+    EXPECT_NE(CB_ERR, offered);
+
+    EXPECT_EQ(int(PortWay::Queue), int(ClassifyPort("POKLADNÍ TISKÁRNA Č. 2 – ŘEVNICE")));
+    EXPECT_EQ("Generic / Text Only", ChooseDocumentRoute(queue.Name(), PrintRezim::Auto).driver);
+    PortJob job;
+    job.name = "Quillet – daňový doklad č. Ř-0001";
+    std::string failure;
+    std::unique_ptr<PrinterPort> port = OpenPrinterPort(queue.Name(), job, failure);
+    ASSERT_TRUE(port) << failure;
+    EXPECT_EQ(L"Quillet – daňový doklad č. Ř-0001", queue.JobName());
+    EXPECT_TRUE(port->Write("\x1B@", 2));
+    EXPECT_TRUE(port->Close());
+    EXPECT_EQ("\x1B@", FileBytes(queueFile.Path()));
 }
 
 }  // namespace

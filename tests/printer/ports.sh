@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Gives the build's Wine prefix the ports a shop has (setup) and takes them away again
 # (cleanup): LPT1: leads to the file printer-ports/lpt1.prn of the build, and the share
-# \\localhost\quillet-lpt to printer-ports/share.prn. Wine reads its port mapping only
-# when its server starts, so the server is restarted: run this only between tests.
+# \\localhost\quillet-lpt to printer-ports/share.prn; printer-ports/null.prn is a link to
+# the null device. Wine reads its port mapping only when its server starts, so the server
+# is restarted: run this only between tests.
 # Usage: ports.sh setup|cleanup BUILD_DIR
 set -euo pipefail
 action="${1:?setup or cleanup}"
@@ -28,6 +29,7 @@ setup)
   mkdir -p "$ports" "$(dirname "$share")"
   : >"$ports/lpt1.prn"
   : >"$ports/share.prn"
+  ln -s /dev/null "$ports/null.prn"
   ln -s "$ports/share.prn" "$share"
   wine reg add 'HKLM\Software\Wine\Ports' /v LPT1 /d "$ports/lpt1.prn" /f >/dev/null 2>&1
   wineserver -k 2>/dev/null || true

@@ -2,7 +2,9 @@
 #include "support/TestQueue.h"
 
 #include <windows.h>
+#include <winspool.h>
 
+#include "framework/WideText.h"
 #include "support/TempFile.h"
 
 namespace {
@@ -19,10 +21,12 @@ const char kDrivers[] = "System\\CurrentControlSet\\Control\\Print\\Environments
 // Without the queue's entry here a device context cannot be made for it.
 const char kDevices[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
 
-void SetText(HKEY key, const char* name, const std::string& value)
+// Names and values are code page 1250, whatever the ANSI code page is.
+void SetText(HKEY key, const std::string& name, const std::string& value)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+    const std::wstring wide = ToWide(value);
+    RegSetValueExW(key, ToWide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
 // Wine's generic PPD is kept inside its spooler library: the text from "*PPD-Adobe" to
@@ -82,13 +86,13 @@ TestQueue::TestQueue(std::string name, const std::string& port, QueueDriver driv
         HKEY devices = nullptr;
         if (RegCreateKeyExA(HKEY_CURRENT_USER, kDevices, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &devices, nullptr) ==
             ERROR_SUCCESS) {
-            SetText(devices, name_.c_str(), "wineps.drv," + port);
+            SetText(devices, name_, "wineps.drv," + port);
             RegCloseKey(devices);
         }
     }
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kPrinters + name_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, ToWide(kPrinters + name_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
         return;
     SetText(key, "Name", name_);
     SetText(key, "Port", port);
@@ -102,6 +106,21 @@ TestQueue::TestQueue(std::string name, const std::string& port, QueueDriver driv
 
 TestQueue::~TestQueue()
 {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kPrinters + name_).c_str());
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kDevices, name_.c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ToWide(kPrinters + name_).c_str());
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, ToWide(kDevices).c_str(), ToWide(name_).c_str());
+}
+
+std::wstring TestQueue::JobName() const
+{
+    std::wstring name = ToWide(name_), document;
+    HANDLE printer = nullptr;
+    BYTE job[4096];
+    DWORD needed = 0;
+    // The spooler numbers the jobs of the process from 1; the queue is the test's own.
+    for (DWORD id = 1; OpenPrinterW(&name[0], &printer, nullptr) && id <= 256 && document.empty(); ++id) {
+        if (GetJobW(printer, id, 1, job, sizeof job, &needed) && reinterpret_cast<JOB_INFO_1W*>(job)->pDocument)
+            document = reinterpret_cast<JOB_INFO_1W*>(job)->pDocument;
+        ClosePrinter(printer);
+    }
+    return document;
 }

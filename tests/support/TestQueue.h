@@ -21,6 +21,8 @@ public:
     TestQueue& operator=(const TestQueue&) = delete;
 
     const std::string& Name() const { return name_; }
+    // The document name of the job the spooler holds on the queue; empty when there is none.
+    std::wstring JobName() const;
 
 private:
     std::string name_;

@@ -45,8 +45,10 @@ private:
 bool CheckHost(Report& report, const HostLocation& host)
 {
     if (host.setupIni.empty()) {
-        report.Wrong("Instalace MoneyS3: Setup.ini není na C:, D: ani E: v \\Program Files\\CIGLER SOFTWARE\\"
-                     "Common Files",
+        std::string places;
+        for (size_t i = 0; i < host.searched.size(); ++i)
+            places += (i == 0 ? "" : i + 1 == host.searched.size() ? " ani " : ", ") + host.searched[i];
+        report.Wrong(std::string("Instalace MoneyS3: Setup.ini není v ") + kHostCommonFiles + " pod " + places,
                      "nainstalujte MoneyS3 na tento počítač");
         return false;
     }
@@ -199,7 +201,7 @@ void CheckNewest(Report& report, AgendaConfig& config, HostTable& documents)
 // printing; a file that the opening created is removed again.
 void CheckPort(Report& report, const std::string& port)
 {
-    const std::string problem = CheckPrinterPort(port);
+    const std::string problem = CheckPrinterPort(port, QuilletIniPath());
     if (!problem.empty()) {
         report.Wrong("Port " + port + ": nelze otevřít: " + problem,
                      "v Nastavení vyberte tiskárnu Windows nebo zadejte port, na kterém tiskárna je (např. LPT1:)");

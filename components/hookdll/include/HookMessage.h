@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+// Sent for the presses and releases of F9, F10 and F11 only, never for any other key.
 // wParam: the virtual key. lParam: the flags a WM_KEYDOWN or WM_KEYUP would carry for the
 // keystroke (repeat count 1, scan code in bits 16-23), with the bits below.
 constexpr UINT WM_HOOKKEY = 0x8001;

@@ -12,7 +12,7 @@ bash "$root/scripts/setup.sh"
 . "$root/scripts/build-env.sh" "$build"
 quillet_configure "$build"
 cmake --build "$build" --target hookdll mon2kdbe samplehost Quillet
-quillet_arch_note "the page is drawn by the same code as in the 32-bit program"
+quillet_i386_note
 
 QUILLET_FORCE_XVFB=1 quillet_wine_session "$build"
 
@@ -34,15 +34,14 @@ cp "$bin/mon2kdbe.dll" "$WINEPREFIX/drive_c/Program Files/CIGLER SOFTWARE/Money 
 # driver's data file, the printer writing to a file, and the device entry without which
 # no device context can be made for it.
 ppd="$WINEPREFIX/drive_c/windows/quillet-generic.ppd"
-if [ "$quillet_arch" = i686 ]; then spooler_folder=syswow64 environment='Windows NT x86'
-else spooler_folder=system32 environment='Windows x64'; fi
-python3 - "$WINEPREFIX/drive_c/windows/$spooler_folder/winspool.drv" "$ppd" <<'PY'
+# The 32-bit program's spooler and print environment.
+python3 - "$WINEPREFIX/drive_c/windows/syswow64/winspool.drv" "$ppd" <<'PY'
 import sys
 data = open(sys.argv[1], 'rb').read()
 start = data.index(b'*PPD-Adobe')
 open(sys.argv[2], 'wb').write(data[start:data.index(b'\0', start)])
 PY
-drivers="HKLM\\System\\CurrentControlSet\\Control\\Print\\Environments\\$environment\\Drivers\\Version-3\\Wine PostScript Driver"
+drivers="HKLM\\System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\Wine PostScript Driver"
 printer="HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$queue"
 reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 reg "$drivers" /v Driver /d wineps.drv

@@ -13,8 +13,7 @@ env -u DISPLAY bash "$root/scripts/demo.sh" "$build" >"$build/page-picture.log" 
   exit 1
 }
 mkdir -p "$root/docs"
-# escp-view writes uncompressed PNGs; ImageMagick joins the sheets as the continuous paper
-# comes out of the printer and packs the picture for the repository.
+# ImageMagick joins the sheets as the continuous paper comes out of the printer.
 sheets=("$build/demo/page.png")
 if [ -f "$build/demo/page-2.png" ]; then
   sheets+=("(" "$build/demo/page-2.png" -crop 1140x180+0+0 +repage ")")

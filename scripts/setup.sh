@@ -4,16 +4,20 @@
 set -euo pipefail
 
 # cmake, ninja-build: the build; g++-mingw-w64-i686-posix: the 32-bit Windows compiler and
-# windres that build what ships; g++-mingw-w64-x86-64-posix: the 64-bit one, which CI keeps
-# compiling; wine, wine64, wine32:i386: run the 32-bit programs and tests in a 64-bit
-# prefix; xvfb, xauth: a screen for dialogs; xdotool, x11-utils, imagemagick: keystrokes,
+# windres that build what ships; g++-mingw-w64-x86-64-posix: the 64-bit one, for the few
+# tests that the emulator cannot run as 32-bit; wine, wine64, wine32:i386: run the 32-bit
+# programs and tests in a 64-bit prefix; xvfb, xauth: a screen for dialogs; xdotool, x11-utils, imagemagick: keystrokes,
 # clicks and screenshots in end-to-end runs; googletest: the test framework's sources;
 # locales: cs_CZ.UTF-8; python3: regenerating the icons and bitmaps; fonts-wine: Wine's own
 # fonts, so that dialogs get the metrics they were laid out for; nsis: the setup program;
-# ghostscript: reads back as text the PostScript that a drawn document becomes.
+# ghostscript: reads back as text the PostScript that a drawn document becomes;
+# qemu-user-static: runs the 32-bit programs where the kernel does not; p7zip-full: unpacks
+# the setup program to check what it installs; libz-mingw-w64-dev: zlib for the pictures
+# escp-view writes.
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick googletest
-          locales python3 fonts-wine nsis ghostscript)
+          locales python3 fonts-wine nsis ghostscript qemu-user-static p7zip-full
+          libz-mingw-w64-dev)
 
 missing=()
 for p in "${packages[@]}"; do

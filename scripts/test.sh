@@ -1,28 +1,64 @@
 #!/usr/bin/env bash
-# The README's test command: installs what is missing, builds Quillet and its tests for
-# Windows, and runs every test under Wine in the build's private prefix.
+# The README's test command: installs what is missing, builds Quillet, its setup and its
+# tests for 32-bit Windows, and runs every test under Wine in the build's private prefix.
 # Usage: scripts/test.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build}"
+build="$(realpath -m "${1:-$root/build}")"
 
 bash "$root/scripts/setup.sh"
 
-# Where the tests run as x86-64 programs (see build-env.sh), the entries that only a 32-bit
-# process can show are left out, loudly: the end-to-end runs through the 32-bit registry
-# view, the setup program, the shipped files' headers, the 32-bit address space.
 . "$root/scripts/build-env.sh" "$build"
-exclude=""
-if [ "$quillet_arch" != i686 ]; then
-  exclude='^(quillet_e2e|installer_tests)$'
-  export GTEST_FILTER='-Executables.AreX86AndTheProgramsLargeAddressAware:HostTableTest.TablesTooLargeForTheAddressSpaceFailClearly'
-  quillet_arch_note "left out: quillet_e2e, installer_tests and the two 32-bit-only checks ($GTEST_FILTER)"
-fi
+quillet_i386_note
+
+# Through qemu, 32-bit Wine crashes the emulator when it cancels a pending write (CancelIo,
+# CancelIoEx: "qemu: uncaught target signal 11"), which is how a printer that takes no data
+# is given up; and it hangs now and then (about one run in three) when a print finds its
+# port held by another program. Those tests run on the x86-64 build instead, in a folder of
+# its own.
+x86_64_cases=(
+  PrinterPorts.PortThatFailsPartwayOrBlocksEndsTheJobAndSendsNoMore
+  QuilletE2E.APrintBlockedOnThePortLeavesTheWindowAnsweringAndAnEndWaitsForIt
+  DeliveryNoteTest.PortThatCannotBeOpenedPrintsNothing
+)
+x86_64_entries='^(port_tests|quillet_e2e|documents_tests)$'
+x86_64_targets=(port_tests quillet_e2e documents_tests register_mon2kdbe)
 
 quillet_configure "$build"
 cmake --build "$build"
 
-quillet_wine_session "$build"
 status=0
-(cd "$build" && ctest --output-on-failure --timeout 600 ${exclude:+-E "$exclude"}) || status=$?
+(
+  quillet_wine_session "$build"
+  if [ "$quillet_i386" = emulated ]; then
+    export GTEST_FILTER="-$(IFS=:; echo "${x86_64_cases[*]}")"
+    echo "NOTE: left out of the 32-bit run, run on the x86-64 build after it: ${x86_64_cases[*]}"
+  fi
+  # A test that hangs under the emulator gets one more try, after five minutes.
+  limits=(--timeout 600); [ "$quillet_i386" = emulated ] && limits=(--timeout 300 --repeat after-timeout:2)
+  cd "$build" && ctest --output-on-failure "${limits[@]}"
+) || status=$?
+
+if [ "$quillet_i386" = emulated ]; then
+  x64="$build-x86_64"
+  echo
+  echo "NOTE: the emulator cannot cancel a pending write: on the x86-64 build ($x64), run by"
+  echo "      wine64 with the host component registered for 64-bit programs: ${x86_64_cases[*]}"
+  (
+    quillet_arch=x86_64
+    quillet_configure "$x64"
+    cmake --build "$x64" --target "${x86_64_targets[@]}"
+    # 64-bit programs straight to wine64: Wine's launcher is a 32-bit program.
+    shims="$x64/wine64-shims"
+    mkdir -p "$shims"
+    for name in wine wine-stable; do
+      printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shims/$name"
+      chmod +x "$shims/$name"
+    done
+    export PATH="$shims:$PATH"
+    quillet_wine_session "$x64"
+    export GTEST_FILTER="$(IFS=:; echo "${x86_64_cases[*]}")"
+    cd "$x64" && ctest --output-on-failure --timeout 600 -R "$x86_64_entries"
+  ) || status=$?
+fi
 exit $status

@@ -11,6 +11,11 @@ if [ ! -f "$WINEPREFIX/.quillet-ready" ]; then
   wineboot -i >/dev/null 2>&1 || true
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  # A program that crashes ends there: Wine's debugger would wait for a console nobody reads
+  # and keep the test that started the program waiting (for 64-bit and for 32-bit programs).
+  for view in '' 'Wow6432Node\'; do
+    wine reg add "HKLM\Software\${view}Microsoft\Windows NT\CurrentVersion\AeDebug" /v Debugger /d '' /f >/dev/null 2>&1
+  done
   wineserver -w
   touch "$WINEPREFIX/.quillet-ready"
 fi

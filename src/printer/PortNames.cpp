@@ -58,14 +58,37 @@ bool SameFile(const std::wstring& a, const std::string& b)
            first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }
 
+// Whether the path may name a file on a disk or a share. Opening a pipe, a mailslot or a
+// device just to look at it is never harmless: a pipe's client takes up the instance the
+// print would have used, which then finds the pipe busy.
+bool MayBeFile(std::string name)
+{
+    std::replace(name.begin(), name.end(), '/', '\\');
+    if (name.compare(0, 4, "\\\\.\\") == 0 || name.compare(0, 4, "\\\\?\\") == 0) {
+        name.erase(0, 4);
+        if (name.size() >= 4 && SameName(name.substr(0, 4), "UNC\\"))
+            name.replace(0, 4, "\\\\");
+        else
+            return name.size() >= 2 && name[1] == ':';
+    }
+    if (name.compare(0, 2, "\\\\") != 0)
+        return true;
+    // \\server\share\...: the server's pipes and mailslots are no files.
+    const size_t shareStart = name.find('\\', 2);
+    if (shareStart == std::string::npos)
+        return false;
+    const std::string share = name.substr(shareStart + 1, name.find('\\', shareStart + 1) - shareStart - 1);
+    return !SameName(share, "pipe") && !SameName(share, "mailslot");
+}
+
 // Windows drops dots and blanks at the end of a file name. Only a path is compared with
 // the settings file itself: a device is not opened just to ask.
 bool IsSettingsFile(const std::string& name, PortWay way, const std::string& settingsFile)
 {
     std::string last = LastPart(name);
     last.erase(last.find_last_not_of(". ") + 1);
-    return SameName(last, "Quillet.ini") ||
-           (way == PortWay::Path && !settingsFile.empty() && SameFile(WidePortName(name), settingsFile));
+    return SameName(last, "Quillet.ini") || (way == PortWay::Path && !settingsFile.empty() && MayBeFile(name) &&
+                                             SameFile(WidePortName(name), settingsFile));
 }
 
 // The longest name a port may have: what Windows opens without the long-path prefix.

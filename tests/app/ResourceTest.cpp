@@ -381,40 +381,4 @@ TEST(Resources, ManifestAsksForSharpScalingOnWindows7To11)
     }
 }
 
-// The PE file header of a file beside this program: its machine and characteristics.
-IMAGE_FILE_HEADER FileHeader(const std::string& name)
-{
-    char self[MAX_PATH];
-    std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
-    path = path.substr(0, path.rfind('\\') + 1) + name;
-    IMAGE_FILE_HEADER header{};
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return header;
-    IMAGE_DOS_HEADER dos{};
-    DWORD signature = 0, got = 0;
-    if (ReadFile(file, &dos, sizeof dos, &got, nullptr) && got == sizeof dos &&
-        SetFilePointer(file, dos.e_lfanew, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-        ReadFile(file, &signature, sizeof signature, &got, nullptr) && signature == IMAGE_NT_SIGNATURE)
-        ReadFile(file, &header, sizeof header, &got, nullptr);
-    CloseHandle(file);
-    return header;
-}
-
-// The host's component is a 32-bit in-process server, so everything that ships is x86;
-// the programs may use the 4 GB that 64-bit Windows gives a 32-bit process.
-TEST(Executables, AreX86AndTheProgramsLargeAddressAware)
-{
-    for (const char* name : {"Quillet.exe", "quillet-print.exe", "escp-view.exe", "samplehost.exe",
-                             "HOOKDLL.dll", "mon2kdbe.dll"}) {
-        const IMAGE_FILE_HEADER header = FileHeader(name);
-        EXPECT_EQ(header.Machine, IMAGE_FILE_MACHINE_I386) << name;
-        const bool program = !(header.Characteristics & IMAGE_FILE_DLL);
-        EXPECT_EQ(program, std::string(name).find(".exe") != std::string::npos) << name;
-        if (program) {
-            EXPECT_TRUE(header.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE) << name;
-        }
-    }
-}
-
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "PortBytes.h"
 #include "printer/PrinterEpson.h"
+#include "printer/PrinterPort.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/TempFile.h"
 #include "support/TestQueue.h"
@@ -251,6 +252,17 @@ private:
     std::thread server_;
     std::string received_;
 };
+
+// Telling a port from the settings file never opens a pipe: its one instance is the print's.
+TEST(PrinterPorts, APipeWithOneInstanceIsOpenedOnlyByThePrint)
+{
+    TempFile settings("ini");
+    PipePrinter pipe(1, PipePrinter::Then::HangUp);
+    PortJob job;
+    job.settingsFile = settings.Path();
+    std::string failure;
+    EXPECT_NE(OpenPrinterPort(pipe.Name(), job, failure), nullptr) << failure;
+}
 
 TEST(PrinterPorts, PortThatFailsPartwayOrBlocksEndsTheJobAndSendsNoMore)
 {

@@ -1,30 +1,10 @@
-// PNG by hand: signature, IHDR, pHYs, IDAT chunks holding a zlib stream of stored deflate
-// blocks (no compression, so no library is needed), IEND; each chunk closed by its CRC-32.
+// PNG through zlib: signature, IHDR, pHYs, IDAT chunks holding the deflated rows, IEND;
+// each chunk closed by its CRC-32.
 #include "PngFile.h"
 
-#include <algorithm>
-#include <cstdint>
+#include <stdexcept>
 
 namespace {
-
-uint32_t Crc32(const std::string& bytes, size_t from)
-{
-    static uint32_t table[256];
-    static const bool made = [] {
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
-        }
-        return true;
-    }();
-    (void)made;
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = from; i < bytes.size(); ++i)
-        crc = table[(crc ^ static_cast<unsigned char>(bytes[i])) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
-}
 
 void PutBigEndian(std::string& out, uint32_t value)
 {
@@ -34,12 +14,10 @@ void PutBigEndian(std::string& out, uint32_t value)
 
 // The data of one IDAT chunk at most: a sheet at 600 dpi is written in many.
 constexpr size_t kChunkBytes = 1 << 16;
-constexpr size_t kBlockBytes = 65535;  // of a stored deflate block at most
 
 }  // namespace
 
-PngWriter::PngWriter(std::ostream& out, int width, int height, int dpi)
-    : out_(out), rawLeft_(static_cast<uint64_t>(height) * (1 + 3 * static_cast<uint64_t>(width)))
+PngWriter::PngWriter(std::ostream& out, int width, int height, int dpi) : out_(out)
 {
     out_.write("\x89PNG\r\n\x1A\n", 8);
 
@@ -56,7 +34,13 @@ PngWriter::PngWriter(std::ostream& out, int width, int height, int dpi)
     physical += '\x01';  // the unit is the metre
     PutChunk("pHYs", physical);
 
-    pending_ = "\x78\x01";  // zlib: deflate, 32K window, no dictionary
+    if (deflateInit(&stream_, Z_BEST_COMPRESSION) != Z_OK)
+        throw std::runtime_error("zlib could not start compressing");
+}
+
+PngWriter::~PngWriter()
+{
+    deflateEnd(&stream_);
 }
 
 void PngWriter::AddRows(const EscpPageImage& band)
@@ -70,42 +54,33 @@ void PngWriter::AddRows(const EscpPageImage& band)
             row += static_cast<char>((p >> 8) & 0xFF);
             row += static_cast<char>(p & 0xFF);
         }
-        Raw(row);
+        Deflate(row, Z_NO_FLUSH);
     }
 }
 
-void PngWriter::Raw(const std::string& bytes)
+void PngWriter::Deflate(const std::string& bytes, int flush)
 {
-    size_t at = 0;
-    while (at < bytes.size() && rawLeft_ > 0) {
-        if (blockLeft_ == 0) {
-            // The picture's size is known, so each block knows whether it is the last.
-            blockLeft_ = static_cast<size_t>(std::min<uint64_t>(rawLeft_, kBlockBytes));
-            pending_ += static_cast<char>(blockLeft_ == rawLeft_ ? 1 : 0);
-            pending_ += static_cast<char>(blockLeft_ & 0xFF);
-            pending_ += static_cast<char>(blockLeft_ >> 8);
-            pending_ += static_cast<char>(~blockLeft_ & 0xFF);
-            pending_ += static_cast<char>((~blockLeft_ >> 8) & 0xFF);
-        }
-        const size_t length = std::min(bytes.size() - at, blockLeft_);
-        for (size_t i = at; i < at + length; ++i) {
-            adlerA_ = (adlerA_ + static_cast<unsigned char>(bytes[i])) % 65521;
-            adlerB_ = (adlerB_ + adlerA_) % 65521;
-        }
-        pending_.append(bytes, at, length);
-        at += length;
-        blockLeft_ -= length;
-        rawLeft_ -= length;
+    stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    stream_.avail_in = static_cast<uInt>(bytes.size());
+    char out[1 << 14];
+    int result = Z_OK;
+    do {
+        stream_.next_out = reinterpret_cast<Bytef*>(out);
+        stream_.avail_out = sizeof out;
+        result = deflate(&stream_, flush);
+        if (result == Z_STREAM_ERROR)
+            throw std::runtime_error("zlib failed while compressing");
+        pending_.append(out, sizeof out - stream_.avail_out);
         while (pending_.size() >= kChunkBytes) {
             PutChunk("IDAT", pending_.substr(0, kChunkBytes));
             pending_.erase(0, kChunkBytes);
         }
-    }
+    } while (stream_.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
 }
 
 void PngWriter::Finish()
 {
-    PutBigEndian(pending_, (adlerB_ << 16) | adlerA_);
+    Deflate({}, Z_FINISH);
     PutChunk("IDAT", pending_);
     pending_.clear();
     PutChunk("IEND", "");
@@ -117,6 +92,7 @@ void PngWriter::PutChunk(const char* type, const std::string& data)
     PutBigEndian(chunk, static_cast<uint32_t>(data.size()));
     chunk += type;
     chunk += data;
-    PutBigEndian(chunk, Crc32(chunk, 4));
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(chunk.data() + 4), static_cast<uInt>(chunk.size() - 4));
+    PutBigEndian(chunk, static_cast<uint32_t>(crc));
     out_.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
 }

@@ -123,13 +123,19 @@ std::string HostComponentFolder()
     return "C:\\Program Files (x86)\\Host\\";
 }
 
+// The registry view and the regsvr32 of programs of this build's bitness: the 32-bit ones
+// as Quillet ships, the 64-bit ones where a test runs on the x86-64 build.
+constexpr bool kBuild32 = sizeof(void*) == 4;
+constexpr REGSAM kOwnView = kBuild32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+constexpr const char* kRegsvr32 = kBuild32 ? "C:\\windows\\syswow64\\regsvr32.exe" : "C:\\windows\\system32\\regsvr32.exe";
+
 void Install()
 {
     // The host's installer puts its component in a folder of its own and registers it with
-    // the system's 32-bit regsvr32; Quillet's folder holds no copy of it.
+    // the system's regsvr32; Quillet's folder holds no copy of it.
     CreateDirectoryA(HostComponentFolder().c_str(), nullptr);
     Copy("mon2kdbe.dll", HostComponentFolder());
-    if (Run("C:\\windows\\syswow64\\regsvr32.exe /s " + Quoted(HostComponentFolder() + "mon2kdbe.dll"),
+    if (Run(std::string(kRegsvr32) + " /s " + Quoted(HostComponentFolder() + "mon2kdbe.dll"),
             HostComponentFolder()) != 0)
         throw std::runtime_error("regsvr32 failed");
     CreateDirectoryA(Folder().c_str(), nullptr);
@@ -281,7 +287,7 @@ std::string RegisteredComponent()
     DWORD size = sizeof path;
     const std::string key = "CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}\\InprocServer32";
     HKEY hkey = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &hkey) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | kOwnView, &hkey) != ERROR_SUCCESS)
         return {};
     const LONG read = RegQueryValueExA(hkey, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size);
     RegCloseKey(hkey);

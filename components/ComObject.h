@@ -1,6 +1,6 @@
 // The reference count of a COM object made with new: the last Release deletes it. A class
-// derives from ComObject<its interfaces...> and answers QueryInterface itself. And the
-// edge every COM method of the components keeps.
+// derives from ComObject<its interfaces...> and answers QueryInterface itself. And
+// CatchAtComEdge, through which nothing thrown leaves a COM method.
 #pragma once
 
 #include <windows.h>

@@ -22,13 +22,14 @@ const wchar_t kClassName[] = L"Mon2kDbe Table";
 const wchar_t kSource[] = L"Mon2kDbe.Table";
 
 // Reports a failure the automation way: an error object for GetErrorInfo, then the result.
-HRESULT Fail(HRESULT result, const std::wstring& description)
+// Takes the text as it is, so that a failure for want of memory can be told without more.
+HRESULT Fail(HRESULT result, const wchar_t* description)
 {
     ICreateErrorInfo* create = nullptr;
     if (SUCCEEDED(CreateErrorInfo(&create))) {
         create->SetGUID(IID_IMon2kDbeTable);
         create->SetSource(const_cast<wchar_t*>(kSource));
-        create->SetDescription(const_cast<wchar_t*>(description.c_str()));
+        create->SetDescription(const_cast<wchar_t*>(description));
         IErrorInfo* info = nullptr;
         if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
             SetErrorInfo(0, info);
@@ -41,7 +42,10 @@ HRESULT Fail(HRESULT result, const std::wstring& description)
 
 HRESULT NotImplemented(const wchar_t* what)
 {
-    return Fail(E_NOTIMPL, std::wstring(what) + L" is not implemented");
+    if (CatchAtComEdge([&] { return Fail(E_NOTIMPL, (std::wstring(what) + L" is not implemented").c_str()); }) ==
+        E_NOTIMPL)
+        return E_NOTIMPL;
+    return Fail(E_NOTIMPL, what);  // no memory for the sentence: the operation's name alone
 }
 
 // A by-reference variant stands for the one it points to, as callers through IDispatch
@@ -169,10 +173,11 @@ public:
     }
 
 private:
-    // Runs one operation: a missing out-parameter, a TableError or exhausted memory
-    // become a failed result with its error object; nothing escapes into the caller.
+    // Runs one operation: a missing out-parameter, a TableError, exhausted memory or
+    // anything else thrown become a failed result with its error object; nothing escapes
+    // into the caller.
     template <class T, class Body>
-    HRESULT Guard(T* out, Body body)
+    HRESULT Guard(T* out, Body body) noexcept
     {
         if (!out)
             return Fail(E_POINTER, L"No place for the result");
@@ -180,9 +185,11 @@ private:
             body();
             return S_OK;
         } catch (const TableError& error) {
-            return Fail(error.result, error.description);
+            return Fail(error.result, error.description.c_str());
         } catch (const std::bad_alloc&) {
             return Fail(E_OUTOFMEMORY, L"Out of memory");
+        } catch (...) {
+            return Fail(E_UNEXPECTED, L"Unexpected failure in the table component");
         }
     }
 
@@ -237,12 +244,12 @@ public:
         *out = nullptr;
         if (outer)
             return CLASS_E_NOAGGREGATION;
-        Table* table = new (std::nothrow) Table;
-        if (!table)
-            return E_OUTOFMEMORY;
-        const HRESULT hr = table->QueryInterface(iid, out);
-        table->Release();
-        return hr;
+        return CatchAtComEdge([&] {
+            Table* table = new Table;
+            const HRESULT hr = table->QueryInterface(iid, out);
+            table->Release();
+            return hr;
+        });
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
     {
@@ -340,34 +347,38 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
 // Machine-wide under HKEY_CLASSES_ROOT; where that is refused, for the current user.
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
 {
-    wchar_t path[MAX_PATH * 4];
-    const DWORD length = GetModuleFileNameW(DllModule(), path, ARRAYSIZE(path));
-    if (length == 0 || length >= ARRAYSIZE(path))
-        return SELFREG_E_CLASS;
-    LONG rc = WriteClass(HKEY_CLASSES_ROOT, path);
-    if (rc == ERROR_ACCESS_DENIED) {
-        RemoveClass(HKEY_CLASSES_ROOT);
-        HKEY userClasses = nullptr;
-        rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_WRITE | KEY_READ,
-                             nullptr, &userClasses, nullptr);
-        if (rc == ERROR_SUCCESS) {
-            rc = WriteClass(userClasses, path);
-            RegCloseKey(userClasses);
+    return CatchAtComEdge([] {
+        wchar_t path[MAX_PATH * 4];
+        const DWORD length = GetModuleFileNameW(DllModule(), path, ARRAYSIZE(path));
+        if (length == 0 || length >= ARRAYSIZE(path))
+            return SELFREG_E_CLASS;
+        LONG rc = WriteClass(HKEY_CLASSES_ROOT, path);
+        if (rc == ERROR_ACCESS_DENIED) {
+            RemoveClass(HKEY_CLASSES_ROOT);
+            HKEY userClasses = nullptr;
+            rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_WRITE | KEY_READ,
+                                 nullptr, &userClasses, nullptr);
+            if (rc == ERROR_SUCCESS) {
+                rc = WriteClass(userClasses, path);
+                RegCloseKey(userClasses);
+            }
         }
-    }
-    return rc == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
+        return rc == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
+    });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
 {
-    LONG rc = RemoveClass(HKEY_CLASSES_ROOT);
-    HKEY userClasses = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ | KEY_WRITE, &userClasses) ==
-        ERROR_SUCCESS) {
-        const LONG userRc = RemoveClass(userClasses);
-        RegCloseKey(userClasses);
-        if (rc == ERROR_SUCCESS)
-            rc = userRc;
-    }
-    return rc == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
+    return CatchAtComEdge([] {
+        LONG rc = RemoveClass(HKEY_CLASSES_ROOT);
+        HKEY userClasses = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ | KEY_WRITE, &userClasses) ==
+            ERROR_SUCCESS) {
+            const LONG userRc = RemoveClass(userClasses);
+            RegCloseKey(userClasses);
+            if (rc == ERROR_SUCCESS)
+                rc = userRc;
+        }
+        return rc == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
+    });
 }

@@ -49,6 +49,13 @@ void CDialog::EndDialog(INT_PTR result)
         ::EndDialog(hwnd_, result);
 }
 
+void CDialog::EndDialogFailed(std::exception_ptr failure)
+{
+    if (!pending_)
+        pending_ = std::move(failure);
+    EndDialog(-1);
+}
+
 bool CDialog::UpdateData(bool save)
 {
     refused_ = false;
@@ -197,9 +204,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     } catch (...) {
         // Windows' own frames must not be unwound: keep the first exception, end the
         // dialog, and let DoModal throw it again.
-        if (!self->pending_)
-            self->pending_ = std::current_exception();
-        ::EndDialog(hwnd, -1);
+        self->EndDialogFailed(std::current_exception());
         handled = TRUE;
     }
     if (message == WM_NCDESTROY) {

@@ -74,6 +74,11 @@ protected:
     void DdxText(bool save, std::initializer_list<std::pair<int, std::string*>> texts);
     void DdxControl(bool save, std::initializer_list<std::pair<int, HWND*>> controls);
 
+    // For a failure caught at the edge of another window of the dialog (a child window's
+    // procedure): ends the dialog, and DoModal throws it once Windows has returned. The
+    // first failure is the one kept.
+    void EndDialogFailed(std::exception_ptr failure);
+
     // The window text of any control, as the screen shows it.
     std::wstring ItemText(int id) const;
     void SetItemText(int id, const std::wstring& text);

@@ -9,8 +9,9 @@
 #include <iterator>
 #include <utility>
 
-#include "framework/DrawTransparent.h"
 #include "documents/FieldValues.h"
+#include "framework/Dpi.h"
+#include "framework/DrawTransparent.h"
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
@@ -25,8 +26,11 @@ bool DocPickerLast50 = true;
 namespace {
 
 constexpr long kLastRecords = 50;
-constexpr int kNumberColumnWidth = 100;  // pixels; the customer's column takes the rest
+constexpr int kNumberColumnWidth = 100;  // pixels at 96 dpi; the customer's column takes the rest
+constexpr POINT kLogoAt = {10, 5};       // pixels at 96 dpi
 constexpr COLORREF kLogoBackground = RGB(0, 128, 128);
+// Posted once Windows has scaled the dialog to a monitor of another resolution.
+constexpr UINT kSizeColumnsMessage = WM_APP + 1;
 
 }  // namespace
 
@@ -120,12 +124,18 @@ void CDocPickerDlg::Fill()
 
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     SetFocus(GetSafeHwnd());
-    ListView_SetColumnWidth(list_, 0, kNumberColumnWidth);
-    RECT client{};
-    GetClientRect(list_, &client);  // without a vertical scroll bar
-    SendMessageA(list_, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LOWORD(client.right - kNumberColumnWidth), 0));
+    SizeColumns();
     SetFocus(list_);
     SetCursor(previousCursor);
+}
+
+void CDocPickerDlg::SizeColumns()
+{
+    const int number = ScaledForDpi(kNumberColumnWidth, WindowDpi(list_));
+    ListView_SetColumnWidth(list_, 0, number);
+    RECT client{};
+    GetClientRect(list_, &client);  // without a vertical scroll bar
+    SendMessageA(list_, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LOWORD(client.right - number), 0));
 }
 
 bool CDocPickerDlg::SelectedRow(long& docId, std::wstring& number)
@@ -165,7 +175,7 @@ void CDocPickerDlg::Preview()
     if (!preview_ || !SelectedRow(docId, number) || !preview_(docId, job))
         return;
     CDocPreviewDlg preview(job.bytes, number, GetSafeHwnd(), drawnQueue_);
-    if (preview.DoModal() == IDOK) {
+    if (preview.Show() == IDOK) {
         selectedDocId_ = docId;
         shown_ = std::move(job);
         CDialog::OnOK();
@@ -200,7 +210,22 @@ bool CDocPickerDlg::OnPaint()
 {
     PaintDC paint(GetSafeHwnd());
     Bitmap logo(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_LOGO)));
-    if (logo)  // the logo is part of the program; without it the dialog just has none
-        DrawTransparent(logo.Get(), paint.Get(), 10, 5, kLogoBackground);
+    const unsigned dpi = WindowDpi(GetSafeHwnd());
+    // The logo is part of the program; without it the dialog just has none. It keeps its
+    // own pixels at any resolution, so that it stays sharp.
+    if (logo)
+        DrawTransparent(logo.Get(), paint.Get(), ScaledForDpi(kLogoAt.x, dpi), ScaledForDpi(kLogoAt.y, dpi),
+                        kLogoBackground);
+    return true;
+}
+
+bool CDocPickerDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT&)
+{
+    // Windows scales the dialog and its controls itself; the list's columns follow.
+    if (message == WM_DPICHANGED)
+        PostMessageW(GetSafeHwnd(), kSizeColumnsMessage, 0, 0);
+    if (message != kSizeColumnsMessage)
+        return false;
+    SizeColumns();
     return true;
 }

@@ -46,6 +46,7 @@ protected:
     bool OnCommand(int id, int notifyCode, HWND control) override;
     bool OnNotify(int id, NMHDR* header, LRESULT& result) override;
     bool OnPaint() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // Lists the documents again for the current choices.
     void Fill();
@@ -55,6 +56,9 @@ protected:
     void Preview();
 
 private:
+    // The number's column as wide as the screen's resolution asks, the customer's the rest.
+    void SizeColumns();
+
     std::string tablePath_;
     HWND last50_ = nullptr;
     HWND list_ = nullptr;

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -352,6 +353,32 @@ TEST(Resources, ManifestAsksForCommonControls6)
     std::string lower(path);
     CharLowerA(&lower[0]);
     EXPECT_NE(std::string::npos, lower.find("common-controls_6595b64144ccf1df_6.")) << path;
+}
+
+TEST(Resources, ManifestAsksForSharpScalingOnWindows7To11)
+{
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(nullptr, found);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
+                               SizeofResource(nullptr, found));
+    for (const char* wanted : {
+             ">true</dpiAware>", ">PerMonitorV2, System</dpiAwareness>",
+             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+         })
+        EXPECT_NE(std::string::npos, manifest.find(wanted)) << wanted;
+    // Each icon holds every size Windows asks for between 100 and 200 %, none stretched.
+    for (int id : {IDI_MAINFRAME, IDI_TRAY}) {
+        const HRSRC group = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+        ASSERT_NE(nullptr, group) << id;
+        const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, group)));
+        std::set<int> sizes;
+        for (int i = 0; i < directory[4]; ++i)
+            sizes.insert(directory[6 + 14 * i]);  // each entry's width
+        EXPECT_EQ((std::set<int>{16, 20, 24, 32, 40, 48, 64}), sizes) << id;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -28,6 +29,7 @@ public:
     bool destroyed = false;
     bool throwOnCommand = false;
     bool throwOnInit = false;
+    bool throwOnPaint = false;
 
 protected:
     BOOL OnInitDialog() override
@@ -73,6 +75,13 @@ protected:
             KillTimer(GetSafeHwnd(), id);
         }
         return true;
+    }
+
+    bool OnPaint() override
+    {
+        if (throwOnPaint)
+            throw std::bad_alloc();
+        return false;
     }
 
     void OnDestroy() override { destroyed = true; }
@@ -212,6 +221,11 @@ TEST(Dialog, ExceptionFromAHandlerEndsTheDialogAndComesOutOfDoModal)
     TestDlg early;
     early.throwOnInit = true;
     EXPECT_THROW(early.DoModal(), std::runtime_error);
+    // Memory running out while Windows has the dialog paint itself.
+    Driven<TestDlg> painting;
+    painting.throwOnPaint = true;
+    EXPECT_THROW(painting.DoModal(), std::bad_alloc);
+    EXPECT_TRUE(painting.destroyed);
     // The object is usable again afterwards.
     Driven<TestDlg> again;
     again.Then([](HWND d) { Click(d, IDOK); });

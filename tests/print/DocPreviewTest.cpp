@@ -1,21 +1,55 @@
 // The preview from the picker on a sample agenda through the real table component: what it
 // shows is what "Tisk" then prints, byte for byte the page a choice by id prints; a host
-// error is shown as printing shows it and nothing is printed. A screenshot of the preview
-// is kept for people to look at.
+// error is shown as printing shows it and nothing is printed; a sheet that cannot be drawn
+// closes the preview with one message. A screenshot of the preview is kept for people to
+// look at.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "PortBytes.h"
 #include "documents/SampleAgenda.h"
 #include "print/DocPickerDlg.h"
+#include "print/DocPreviewDlg.h"
 #include "print/PrintRequest.h"
 #include "res/resource.h"
 #include "support/DialogDriver.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/Screenshot.h"
 #include "support/TempFile.h"
+
+namespace {
+
+// While set, every allocation of this many bytes or more fails: memory running out.
+std::atomic<size_t> g_refuseFrom{SIZE_MAX};
+
+}  // namespace
+
+void* operator new(size_t size)
+{
+    if (size >= g_refuseFrom)
+        throw std::bad_alloc();
+    if (void* memory = HeapAlloc(GetProcessHeap(), 0, size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept
+{
+    if (memory)
+        HeapFree(GetProcessHeap(), 0, memory);
+}
+
+void operator delete(void* memory, size_t) noexcept
+{
+    operator delete(memory);
+}
 
 namespace {
 
@@ -188,6 +222,79 @@ TEST_F(DocPreviewTest, HostErrorIsShownAsPrintingShowsItAndNothingIsPrinted)
     ASSERT_EQ(1u, boxes.Shown().size());
     EXPECT_EQ(0u, boxes.Shown()[0].text.find("Nastala chyba při přístupu k datům\n\n:"));
     EXPECT_EQ("", port.Read());
+}
+
+TEST_F(DocPreviewTest, MemoryRunningOutWhileASheetIsDrawnLeavesThePickerToPrintFrom)
+{
+    HWND preview = nullptr;
+    bool pickerShown = false;
+    const PrintOutcome outcome = PrintFromPicker([&](Driven<CDocPickerDlg>& picker) {
+        picker
+            .Then([](HWND dialog) {
+                g_refuseFrom = 1 << 20;  // a sheet's pixels, not the page's layout
+                ClickPreview(dialog);
+            })
+            .Then([&](HWND dialog) {
+                g_refuseFrom = SIZE_MAX;
+                preview = OwnedDialog(dialog);
+                pickerShown = IsWindowVisible(dialog);
+                Click(dialog, IDOK);
+            });
+    });
+    EXPECT_EQ(nullptr, preview) << "the preview stayed open";
+    EXPECT_TRUE(pickerShown);
+    EXPECT_EQ(PrintOutcome::Printed, outcome);
+    EXPECT_NE("", port.Read());
+    ASSERT_EQ(1u, boxes.Shown().size());
+    EXPECT_EQ("Náhled se nepodařilo zobrazit: nedostatek paměti.\n\nDoklad lze i tak vytisknout tlačítkem Tisk.",
+              boxes.Shown()[0].text);
+}
+
+// Sheets whose drawing fails, as a sheet the drawing code cannot draw or memory running out.
+class FailingSheets : public PreviewSheets {
+public:
+    explicit FailingSheets(bool outOfMemory) : outOfMemory_(outOfMemory) {}
+    double WidthInches() const override { return 9.5; }
+    size_t Count() const override { return 3; }
+    int Height(size_t, double dpi) const override { return static_cast<int>(6 * dpi); }
+    EscpPageImage Draw(size_t, double) const override
+    {
+        if (outOfMemory_)
+            throw std::bad_alloc();
+        throw std::runtime_error("list nelze nakreslit");
+    }
+
+private:
+    bool outOfMemory_;
+};
+
+TEST_F(DocPreviewTest, ASheetThatCannotBeDrawnClosesThePreviewWithOneMessage)
+{
+    const struct {
+        bool outOfMemory;
+        const char* says;
+    } cases[] = {{false, "list nelze nakreslit"}, {true, "nedostatek paměti"}};
+    for (const auto& c : cases) {
+        boxes.Clear();
+        Driven<CDocPreviewDlg> preview(std::make_unique<FailingSheets>(c.outOfMemory), L"P0002", nullptr);
+        EXPECT_EQ(IDCANCEL, preview.Show()) << c.says;
+        ASSERT_EQ(1u, boxes.Shown().size()) << c.says;
+        EXPECT_EQ(std::string("Náhled se nepodařilo zobrazit: ") + c.says +
+                      ".\n\nDoklad lze i tak vytisknout tlačítkem Tisk.",
+                  boxes.Shown()[0].text);
+    }
+}
+
+TEST(PreviewRaster, FillsTheViewUpToASizeThatFollowsTheScreensResolution)
+{
+    const struct {
+        int viewWidth;
+        unsigned screenDpi;
+        double raster;
+    } cases[] = {{2000, 96, 150}, {2000, 120, 187.5}, {2500, 144, 225}, {3000, 192, 300}, {950, 96, 100},
+                 {950, 144, 100}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(c.raster, PreviewRasterDpi(c.viewWidth, 9.5, c.screenDpi)) << c.viewWidth << " " << c.screenDpi;
 }
 
 }  // namespace

@@ -1,14 +1,24 @@
 // Printing on a printer that does not speak ESC/P: a queue with Wine's PostScript driver,
-// whose pages Ghostscript reads back as text, next to the RAW ways that stay as they were.
+// whose pages Ghostscript reads back as text, and its preview; next to the RAW ways that
+// stay as they were.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cmath>
+#include <string>
+#include <vector>
+
 #include "documents/SampleAgenda.h"
+#include "framework/Dpi.h"
+#include "print/DocPreviewDlg.h"
 #include "print/PrintRequest.h"
 #include "print/escp/EscpDraw.h"
+#include "res/resource.h"
+#include "support/DialogDriver.h"
 #include "support/Ghostscript.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/Screenshot.h"
 #include "support/TempFile.h"
 #include "support/TestQueue.h"
 
@@ -108,6 +118,43 @@ TEST_F(DrawnPrintTest, BothDocumentsAreDrawnWithEveryCharacterInItsColumnAndThei
             EXPECT_EQ(EndColumn(text, "s DPH"), EndColumn(text, "KAT-1")) << text;  // the item's line
         }
     }
+}
+
+TEST_F(DrawnPrintTest, ALongNoteGoesOnSheetAfterSheetAndThePreviewShowsTheSameSheets)
+{
+    std::vector<ItemRecord> items;
+    for (int i = 0; i < 150; ++i)
+        items.push_back(Item("S", 2, "Hřebík stavební č. " + std::to_string(i), "H-" + std::to_string(i),
+                             dbf::Value::Currency(10000), "ks", 0));
+    agenda.WriteItems(items);
+    config.Port = laser.Name();
+    DeleteFileA(psFile.Path().c_str());
+    const std::string listing = Listing(2);
+    ASSERT_EQ(PrintOutcome::Printed, Print(LastDeliveryNote));
+    EXPECT_EQ(ListingCharacters(listing), Printed(PostScriptText(psFile.Path())));
+    const int pages = PostScriptPages(psFile.Path());
+    EXPECT_LT(1, pages);
+
+    // The preview: the queue's sheets, as many as were printed, one under the other.
+    SheetArea paper;
+    ASSERT_TRUE(QueuePaper(laser.Name(), paper));
+    Driven<CDocPreviewDlg> preview(listing, L"D0002", nullptr, laser.Name());
+    SCROLLINFO scroll{sizeof scroll, SIF_ALL, 0, 0, 0, 0, 0};
+    RECT view{};
+    unsigned screenDpi = 0;
+    preview.Then([&](HWND dialog) {
+        const HWND pageView = GetDlgItem(dialog, IDC_PAGE_VIEW);
+        GetScrollInfo(pageView, SB_VERT, &scroll);
+        GetClientRect(pageView, &view);
+        screenDpi = WindowDpi(pageView);
+        SaveScreenshot("preview-drawn", dialog);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(IDCANCEL, preview.Show());
+    const double dpi = PreviewRasterDpi(view.right, double(paper.paperWidth) / paper.dpiX, screenDpi);
+    const long sheet = std::lround(paper.paperHeight * dpi / paper.dpiY);
+    const int gap = ScaledForDpi(8, screenDpi);
+    EXPECT_NEAR(gap + pages * (sheet + gap), scroll.nMax + 1, pages);
 }
 
 TEST_F(DrawnPrintTest, RawWaysKeepTodaysBytesAndDrawingNeedsAQueue)

@@ -201,8 +201,9 @@ def logo():
 
 
 def icon_images(letter):
+    # Each size Windows asks for at 100 to 200 % scaling, so that none is stretched.
     images = []
-    for size in (32, 16):
+    for size in (64, 48, 40, 32, 24, 20, 16):
         c = Canvas(size, size, TEAL)
         draw_printer(c, 0, 0, size, letter if size >= 32 else None)
         c.clear_alpha(TEAL)

@@ -2,8 +2,11 @@
 // with the component calls it makes, next to a plain sequential read of the item file; the
 // picker's fill of the 50 newest documents; the same print on a sample installation laid
 // out by samplehost.exe; and the peak memory of each, measured in a process of its own.
-// With --note, a single delivery note of each number of rows, printed as F11 prints it.
-// Usage: document_print_bench [--note] [item rows...]   (needs mon2kdbe.dll registered, a display)
+// With --note, a single delivery note of each number of rows, printed as F11 prints it;
+// with --preview QUEUE also its preview for that printer queue, which gets drawn pages,
+// paged through as a user pages through it.
+// Usage: document_print_bench [--note [--preview QUEUE]] [item rows...]
+//        (needs mon2kdbe.dll registered, a display)
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -19,9 +22,13 @@
 #include "Measure.h"
 #include "TableIndex.h"
 #include "config/AgendaConfig.h"
+#include "framework/Dpi.h"
 #include "framework/MessageBox.h"
 #include "print/DocPickerDlg.h"
+#include "print/DocPreviewDlg.h"
 #include "print/PrintRequest.h"
+#include "print/escp/EscpDraw.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -29,6 +36,8 @@ constexpr long kRowsPerDocument = 20;
 constexpr long kCards = 3000;
 constexpr int kRuns = 5;
 constexpr int kNoteRuns = 3;
+// A preview of more sheets is paged through this many pages from its start, then from its end.
+constexpr int kPreviewPages = 100;
 
 // The year's documents: cash sales and delivery notes in turn, the newest a cash sale, or
 // a delivery note when note is set.
@@ -190,8 +199,98 @@ int MeasureNote(AgendaConfig& config)
     return ok ? 0 : 1;
 }
 
+// The preview, paged down with the keys from its first sheet once it is open, and closed:
+// the time its sheets take and the memory they need.
+class PagedPreview : public CDocPreviewDlg {
+public:
+    PagedPreview(const std::string& bytes, const std::string& queue) : CDocPreviewDlg(bytes, L"", nullptr, queue) {}
+
+    double opened = 0;  // seconds from the start to the first sheet shown
+    std::vector<double> pages;  // seconds for each page after it
+    double sheetInches = 0;  // the paper's width, to tell the resolution the sheets were drawn at
+    double rasterDpi = 0;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        start_ = Now();
+        const BOOL result = CDocPreviewDlg::OnInitDialog();
+        PostMessageW(GetSafeHwnd(), kPageThrough, 0, 0);
+        return result;
+    }
+
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        if (message != kPageThrough)
+            return CDocPreviewDlg::OnMessage(message, wParam, lParam, result);
+        const HWND view = GetDlgItem(IDC_PAGE_VIEW);
+        UpdateWindow(view);
+        opened = Now() - start_;
+        RECT client{};
+        GetClientRect(view, &client);
+        rasterDpi = PreviewRasterDpi(client.right, sheetInches, WindowDpi(view));
+        // Every page while there are few; of many, the first and the last ones.
+        PageThrough(view, VK_NEXT);
+        if (pages.size() == kPreviewPages) {
+            SendMessageW(view, WM_KEYDOWN, VK_END, 0);
+            PageThrough(view, VK_PRIOR);
+        }
+        EndDialog(IDCANCEL);
+        return true;
+    }
+
+private:
+    // Up to kPreviewPages presses of the key, each shown at once, until the view moves no more.
+    void PageThrough(HWND view, WPARAM key)
+    {
+        for (int page = 0; page < kPreviewPages; ++page) {
+            const int before = GetScrollPos(view, SB_VERT);
+            const double t = Now();
+            SendMessageW(view, WM_KEYDOWN, key, 0);
+            UpdateWindow(view);
+            if (GetScrollPos(view, SB_VERT) == before)
+                return;
+            pages.push_back(Now() - t);
+        }
+    }
+
+    static constexpr UINT kPageThrough = WM_APP + 20;
+    double start_ = 0;
+};
+
+// The note laid out as the picker's "Náhled" lays it out, then previewed for the queue.
+int MeasurePreview(AgendaConfig& config, const std::string& queue)
+{
+    DocumentJob job;
+    const double t = Now();
+    if (PreviewDocument(config, 1, job) != PrintOutcome::Printed)
+        return 1;
+    std::printf("  lay out the note                  %7.2f s\n", Now() - t);
+    {
+        PagedPreview preview(job.bytes, queue);
+        SheetArea paper;
+        if (!QueuePaper(queue, paper)) {
+            std::printf("  the queue's paper cannot be learned\n");
+            return 1;
+        }
+        preview.sheetInches = static_cast<double>(paper.paperWidth) / paper.dpiX;
+        if (preview.Show() != IDCANCEL)
+            return 1;
+        double total = 0;
+        for (double page : preview.pages)
+            total += page;
+        const size_t pages = preview.pages.size();
+        std::printf("  preview open, first sheet shown   %7.2f s (sheets at %.0f pixels per inch)\n"
+                    "  %zu pages down and up, each     %7.1f ms\n",
+                    preview.opened, preview.rasterDpi, pages, pages ? total * 1000 / pages : 0.0);
+    }
+    PrintMemory("  memory of this process:");
+    std::printf("  (%zu sheets of the queue's paper)\n", MakePreviewSheets(job.bytes, queue)->Count());
+    return 0;
+}
+
 // In a process of its own, so that the peak memory is the print's and not the writing's.
-int Measure(const std::string& agendaDir, const std::string& yearDir, bool note)
+int Measure(const std::string& agendaDir, const std::string& yearDir, bool note, const std::string& previewQueue = {})
 {
     const std::string items = yearDir + "SkSezPol.dbf";
     const std::string port = yearDir + "port.prn";
@@ -203,7 +302,14 @@ int Measure(const std::string& agendaDir, const std::string& yearDir, bool note)
     config.AgendaDir = agendaDir;
     config.YearDir = yearDir;
     config.Port = port;
-    SetMessageBoxHandler([](const std::wstring&, UINT flags) { return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK; });
+    SetMessageBoxHandler([](const std::wstring& text, UINT flags) {
+        if ((flags & MB_TYPEMASK) == MB_YESNO)
+            return IDYES;
+        std::printf("  message: %ls\n", text.c_str());
+        return IDOK;
+    });
+    if (!previewQueue.empty())
+        return MeasurePreview(config, previewQueue);
     if (note)
         return MeasureNote(config);
     SetHostTableWrapper([](ComPtr<IMon2kDbeTable> table) { return Wrap<CountingTable>(std::move(table)); });
@@ -248,12 +354,15 @@ int Measure(const std::string& agendaDir, const std::string& yearDir, bool note)
 }
 
 // Runs this program again to measure the agenda; the folders end in a backslash.
-bool RunMeasure(const std::string& agendaDir, const std::string& yearDir, bool note = false)
+bool RunMeasure(const std::string& agendaDir, const std::string& yearDir, bool note = false,
+                const std::string& previewQueue = {})
 {
     // A backslash before a closing quote would escape it: the folders go without theirs.
-    const std::string arguments = std::string(note ? "--measure-note" : "--measure") + " \"" +
-                                  agendaDir.substr(0, agendaDir.size() - 1) + "\" \"" +
-                                  yearDir.substr(0, yearDir.size() - 1) + "\"";
+    const char* what = !previewQueue.empty() ? "--measure-preview" : note ? "--measure-note" : "--measure";
+    std::string arguments = std::string(what) + " \"" + agendaDir.substr(0, agendaDir.size() - 1) + "\" \"" +
+                            yearDir.substr(0, yearDir.size() - 1) + "\"";
+    if (!previewQueue.empty())
+        arguments += " \"" + previewQueue + "\"";
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string line = "\"" + std::string(self) + "\" " + arguments;
@@ -285,8 +394,8 @@ void RemoveFiles(const std::string& folder)
 }
 
 // A year of the given size with its index files, measured, then removed. With note, the
-// year holds one delivery note with all the rows.
-bool BenchYear(const std::string& root, long items, bool note)
+// year holds one delivery note with all the rows, also previewed for previewQueue if given.
+bool BenchYear(const std::string& root, long items, bool note, const std::string& previewQueue)
 {
     const std::string agendaDir = root + "\\Firma\\";
     const std::string yearDir = agendaDir + "Rok2026\\";
@@ -302,7 +411,11 @@ bool BenchYear(const std::string& root, long items, bool note)
     dbf::WriteIndex(agendaDir + "SkSezZas.dbf", "Cislo");
     std::printf("year of %ld item rows (%.1f MB), %ld documents, %ld stock cards, written in %.1f s\n", items,
                 FileMb(yearDir + "SkSezPol.dbf"), documents, kCards, Now() - t);
-    const bool ok = RunMeasure(agendaDir, yearDir, note);
+    bool ok = RunMeasure(agendaDir, yearDir, note);
+    if (!previewQueue.empty()) {
+        std::printf("previewed for the printer queue '%s', which gets drawn pages:\n", previewQueue.c_str());
+        ok = RunMeasure(agendaDir, yearDir, note, previewQueue) && ok;
+    }
     RemoveFiles(yearDir);
     RemoveFiles(agendaDir);
     RemoveDirectoryA(yearDir.c_str());
@@ -351,15 +464,24 @@ int main(int argc, char** argv)
         return 1;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    if (argc == 4 && (std::string(argv[1]) == "--measure" || std::string(argv[1]) == "--measure-note"))
-        return Measure(std::string(argv[2]) + "\\", std::string(argv[3]) + "\\", argv[1][9] == '-');
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (argc == 4 && (mode == "--measure" || mode == "--measure-note"))
+        return Measure(std::string(argv[2]) + "\\", std::string(argv[3]) + "\\", mode == "--measure-note");
+    if (argc == 5 && mode == "--measure-preview")
+        return Measure(std::string(argv[2]) + "\\", std::string(argv[3]) + "\\", true, argv[4]);
 
-    const bool note = argc > 1 && std::string(argv[1]) == "--note";
+    const bool note = mode == "--note";
+    int first = note ? 2 : 1;
+    std::string previewQueue;
+    if (note && argc > 3 && std::string(argv[2]) == "--preview") {
+        previewQueue = argv[3];
+        first = 4;
+    }
     std::vector<long> sizes;
-    for (int i = note ? 2 : 1; i < argc; ++i) {
+    for (int i = first; i < argc; ++i) {
         const long items = std::atol(argv[i]);
         if (items < 1) {
-            std::printf("usage: document_print_bench [--note] [item rows...]\n");
+            std::printf("usage: document_print_bench [--note [--preview QUEUE]] [item rows...]\n");
             return 2;
         }
         sizes.push_back(items);
@@ -376,7 +498,7 @@ int main(int argc, char** argv)
     std::printf("times in ms, %d runs each; calls counted at the component's interface\n", kRuns);
     bool ok = note || BenchSample(root);
     for (long items : sizes)
-        ok = BenchYear(root, items, note) && ok;
+        ok = BenchYear(root, items, note, previewQueue) && ok;
     RemoveDirectoryA(root.c_str());
     CoUninitialize();
     return ok ? 0 : 1;

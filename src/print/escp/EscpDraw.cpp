@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <new>
 
 #include "framework/FormatText.h"
 #include "framework/Gdi.h"
@@ -24,6 +25,9 @@ constexpr double kEmInches = 1.0 / 8;
 constexpr double kCellOverEm = 1.25;
 const wchar_t kFace[] = L"Courier New";
 const wchar_t kSpooler[] = L"WINSPOOL";
+// The preview draws a sheet this many rows at a time.
+constexpr int kBandRows = 256;
+constexpr uint32_t kWhite = 0x00FFFFFF;
 
 std::string Reason(DWORD error)
 {
@@ -43,15 +47,15 @@ HDC QueueDC(const std::string& queue, bool forPrinting)
 // One font per mode a sheet uses.
 class ModeFonts {
 public:
-    ModeFonts(const DrawnSheets& layout, double pixelsPerUnit) : layout_(layout), pixelsPerUnit_(pixelsPerUnit) {}
+    explicit ModeFonts(const DrawnSheet& sheet) : sheet_(sheet) {}
 
     HFONT For(unsigned char mode)
     {
         Font& font = fonts_[mode];
         if (!font) {
-            const int width = std::max(1, static_cast<int>(std::lround(EscpCellWidth(mode) * pixelsPerUnit_)));
+            const int width = std::max(1, static_cast<int>(std::lround(EscpCellWidth(mode) * sheet_.pixelsPerUnit)));
             const int weight = (mode & (kEscpEmphasized | kEscpDoubleStrike)) ? FW_BOLD : FW_NORMAL;
-            font.Reset(CreateFontW(-layout_.cellHeight, width, 0, 0, weight, (mode & kEscpItalic) != 0,
+            font.Reset(CreateFontW(-sheet_.cellHeight, width, 0, 0, weight, (mode & kEscpItalic) != 0,
                                    (mode & kEscpUnderline) != 0, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, kFace));
         }
@@ -59,9 +63,30 @@ public:
     }
 
 private:
-    const DrawnSheets& layout_;
-    double pixelsPerUnit_;
+    const DrawnSheet& sheet_;
     std::map<unsigned char, Font> fonts_;
+};
+
+// How the strip meets a paper's pixels: the scale that fits the 8-inch line, and the
+// height of a line.
+struct Geometry {
+    explicit Geometry(const SheetArea& area)
+    {
+        if (area.dpiX > 0 && area.dpiY > 0)
+            scale = std::min(1.0, area.width / (kLineInches * area.dpiX));
+        xPixels = area.dpiX * scale / kXUnits;
+        yPixels = area.dpiY * scale / kYUnits;
+        cellHeight = std::max(1, static_cast<int>(std::lround(area.dpiY * scale * kEmInches)));
+        lineHeight = static_cast<int>(std::ceil(cellHeight * kCellOverEm));
+    }
+
+    int X(double x) const { return static_cast<int>(std::lround(x * xPixels)); }
+    // The row of a strike on a sheet whose top lies at top on the strip.
+    int Y(long y, long top) const { return std::max(0, static_cast<int>(std::lround((y - top) * yPixels))); }
+
+    double scale = 1;
+    double xPixels = 0, yPixels = 0;
+    int cellHeight = 0, lineHeight = 0;
 };
 
 }  // namespace
@@ -86,61 +111,68 @@ SheetArea PrinterSheetArea(HDC dc)
     return area;
 }
 
-DrawnSheets LayOutSheets(const EscpJob& job, const SheetArea& area)
+DrawnSheetPlan PlanSheets(const std::string& bytes, const SheetArea& area)
 {
-    DrawnSheets layout;
-    if (area.dpiX > 0 && area.dpiY > 0)
-        layout.scale = std::min(1.0, area.width / (kLineInches * area.dpiX));
-    const double xPixels = area.dpiX * layout.scale / kXUnits;
-    layout.pixelsPerUnit = xPixels;
-    const double yPixels = area.dpiY * layout.scale / kYUnits;
-    layout.cellHeight = std::max(1, static_cast<int>(std::lround(area.dpiY * layout.scale * kEmInches)));
-    const int lineHeight = static_cast<int>(std::ceil(layout.cellHeight * kCellOverEm));
-
+    DrawnSheetPlan plan;
+    plan.outline = OutlineEscp(bytes);
+    const std::vector<long>& formStarts = plan.outline.paper.formStarts;
+    const Geometry geometry(area);
     // Where the printer's first line lies below the top of its form: every sheet starts
     // there, so that blank lines at the top of a form stay.
     long firstLine = 0;
-    if (!job.strikes.empty() && static_cast<size_t>(job.strikes[0].form) < job.formStarts.size())
-        firstLine = job.strikes[0].y - job.formStarts[static_cast<size_t>(job.strikes[0].form)];
     auto formTop = [&](int form) {
         const size_t f = static_cast<size_t>(form);
-        return (f < job.formStarts.size() ? job.formStarts[f] : 0) + firstLine;
+        return (f < formStarts.size() ? formStarts[f] : 0) + firstLine;
     };
-
-    layout.sheets.emplace_back();
+    plan.sheets.push_back({0, 0, formTop(0)});
     int form = 0;
-    long sheetTop = formTop(0);
-    for (const EscpStrike& strike : job.strikes) {
+    ForEachEscpStrike(bytes, plan.outline, 0, [&](size_t number, const EscpStrike& strike) {
+        if (number == 0 && static_cast<size_t>(strike.form) < formStarts.size()) {
+            firstLine = strike.y - formStarts[static_cast<size_t>(strike.form)];
+            plan.sheets[0].top = formTop(0);
+        }
         // A form feed ends the sheet, even one that stays empty.
-        while (form < strike.form) {
-            layout.sheets.emplace_back();
-            sheetTop = formTop(++form);
-        }
-        int y = std::max(0, static_cast<int>(std::lround((strike.y - sheetTop) * yPixels)));
-        if (y + lineHeight > area.height && y > 0) {
-            layout.sheets.emplace_back();
-            sheetTop = strike.y;
-            y = 0;
-        }
-        DrawnCell cell;
-        cell.x = static_cast<int>(std::lround(strike.x * xPixels));
-        cell.y = y;
-        cell.code = static_cast<wchar_t>(strike.code <= 0xFFFF ? strike.code : 0xFFFD);
-        cell.mode = strike.mode;
-        layout.sheets.back().push_back(cell);
-    }
-    for (int f = form + 1; static_cast<size_t>(f) < job.formStarts.size(); ++f)
-        layout.sheets.emplace_back();
-    return layout;
+        while (form < strike.form)
+            plan.sheets.push_back({number, 0, formTop(++form)});
+        const int y = geometry.Y(strike.y, plan.sheets.back().top);
+        if (y + geometry.lineHeight > area.height && y > 0)
+            plan.sheets.push_back({number, 0, strike.y});
+        ++plan.sheets.back().strikes;
+        return true;
+    });
+    for (int f = form + 1; static_cast<size_t>(f) < formStarts.size(); ++f)
+        plan.sheets.push_back({plan.outline.strikes, 0, formTop(f)});
+    return plan;
 }
 
-void DrawSheet(HDC dc, const DrawnSheets& layout, size_t sheet, int originX, int originY)
+DrawnSheet LayOutSheet(const std::string& bytes, const DrawnSheetPlan& plan, size_t sheet, const SheetArea& area)
 {
-    if (sheet >= layout.sheets.size())
-        return;
-    const std::vector<DrawnCell>& cells = layout.sheets[sheet];
-    const double pixelsPerUnit = layout.pixelsPerUnit;
-    ModeFonts fonts(layout, pixelsPerUnit);
+    const Geometry geometry(area);
+    DrawnSheet laid;
+    laid.scale = geometry.scale;
+    laid.cellHeight = geometry.cellHeight;
+    laid.pixelsPerUnit = geometry.xPixels;
+    const DrawnSheetSpan& span = plan.sheets.at(sheet);
+    if (span.strikes == 0)
+        return laid;
+    laid.cells.reserve(span.strikes);
+    const size_t end = span.firstStrike + span.strikes;
+    ForEachEscpStrike(bytes, plan.outline, span.firstStrike, [&](size_t number, const EscpStrike& strike) {
+        DrawnCell cell;
+        cell.x = geometry.X(strike.x);
+        cell.y = geometry.Y(strike.y, span.top);
+        cell.code = static_cast<wchar_t>(strike.code <= 0xFFFF ? strike.code : 0xFFFD);
+        cell.mode = strike.mode;
+        laid.cells.push_back(cell);
+        return number + 1 < end;
+    });
+    return laid;
+}
+
+void DrawSheet(HDC dc, const DrawnSheet& sheet, int originX, int originY, int rows)
+{
+    const std::vector<DrawnCell>& cells = sheet.cells;
+    ModeFonts fonts(sheet);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
     SetTextAlign(dc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
@@ -153,16 +185,21 @@ void DrawSheet(HDC dc, const DrawnSheets& layout, size_t sheet, int originX, int
         while (end < cells.size() && cells[end].y == cells[first].y && cells[end].mode == cells[first].mode &&
                cells[end].x > cells[end - 1].x)
             ++end;
+        const int top = originY + cells[first].y;
+        if (top >= rows || top + 2 * sheet.cellHeight <= 0) {
+            first = end;  // the line lies wholly outside the rows drawn
+            continue;
+        }
         text.clear();
         dx.clear();
         for (size_t i = first; i < end; ++i) {
             text.push_back(cells[i].code);
             dx.push_back(i + 1 < end ? cells[i + 1].x - cells[i].x
-                                     : static_cast<INT>(std::lround(EscpCellWidth(cells[i].mode) * pixelsPerUnit)));
+                                     : static_cast<INT>(std::lround(EscpCellWidth(cells[i].mode) * sheet.pixelsPerUnit)));
         }
         SelectObjectScope font(dc, fonts.For(cells[first].mode));
-        ExtTextOutW(dc, originX + cells[first].x, originY + cells[first].y, 0, nullptr, text.c_str(),
-                    static_cast<UINT>(text.size()), dx.data());
+        ExtTextOutW(dc, originX + cells[first].x, top, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()),
+                    dx.data());
         first = end;
     }
 }
@@ -176,7 +213,8 @@ bool DrawEscpDocument(const std::string& queue, const std::string& jobName, cons
                              Reason(GetLastError()).c_str());
         return false;
     }
-    const DrawnSheets layout = LayOutSheets(InterpretEscp(bytes), PrinterSheetArea(dc.Get()));
+    const SheetArea area = PrinterSheetArea(dc.Get());
+    const DrawnSheetPlan plan = PlanSheets(bytes, area);
     const std::wstring name = ToWide(jobName);
     DOCINFOW doc{};
     doc.cbSize = sizeof doc;
@@ -191,13 +229,13 @@ bool DrawEscpDocument(const std::string& queue, const std::string& jobName, cons
     int sheet = 0;
     std::string reason;
     for (int copy = 0; copy < copies && reason.empty(); ++copy) {
-        for (size_t s = 0; s < layout.sheets.size() && reason.empty(); ++s) {
+        for (size_t s = 0; s < plan.sheets.size() && reason.empty(); ++s) {
             ++sheet;
             if (StartPage(dc.Get()) <= 0) {
                 reason = Reason(GetLastError());
                 break;
             }
-            DrawSheet(dc.Get(), layout, s, 0, 0);
+            DrawSheet(dc.Get(), LayOutSheet(bytes, plan, s, area), 0, 0);
             if (EndPage(dc.Get()) <= 0)
                 reason = Reason(GetLastError());
             else if (sheetDone && !sheetDone(sheet))
@@ -216,70 +254,58 @@ bool DrawEscpDocument(const std::string& queue, const std::string& jobName, cons
                              Reason(GetLastError()).c_str());
         return false;
     }
-    const int sheets = static_cast<int>(layout.sheets.size());
+    const int sheets = static_cast<int>(plan.sheets.size());
     if (done)
         *done = {sheets, copies};
     TracePort(FormatText("Nakresleno listů %d, kopií %d, úloha ukončena.", sheets, copies));
     return true;
 }
 
-double QueuePaperWidthInches(const std::string& queue)
+bool QueuePaper(const std::string& queue, SheetArea& paper)
 {
-    CreatedDC dc(QueueDC(queue, false));
-    if (!dc)
-        return 0;
-    const SheetArea area = PrinterSheetArea(dc.Get());
-    return area.dpiX > 0 ? static_cast<double>(area.paperWidth) / area.dpiX : 0;
+    CreatedDC printer(QueueDC(queue, false));
+    if (!printer)
+        return false;
+    paper = PrinterSheetArea(printer.Get());
+    return paper.dpiX > 0 && paper.dpiY > 0 && paper.paperWidth > 0 && paper.paperHeight > 0;
 }
 
-std::vector<DrawnPreview> PreviewDrawnSheets(const std::string& queue, const std::string& bytes, double dpi,
-                                             std::string& failure)
+EscpPageImage DrawPlannedSheet(const std::string& bytes, const DrawnSheetPlan& plan, size_t sheet,
+                               const SheetArea& paper, double dpi)
 {
-    std::vector<DrawnPreview> pages;
-    SheetArea area;
-    {
-        CreatedDC printer(QueueDC(queue, false));
-        if (!printer) {
-            failure = FormatText("Tiskárnu Windows '%s' nelze připravit ke kreslení: %s", queue.c_str(),
-                                 Reason(GetLastError()).c_str());
-            return pages;
-        }
-        area = PrinterSheetArea(printer.Get());
-    }
-    if (area.dpiX <= 0 || area.dpiY <= 0)
-        return pages;
     // The printer's sheet at the screen's resolution.
-    auto atX = [&](int v) { return static_cast<int>(std::lround(v * dpi / area.dpiX)); };
-    auto atY = [&](int v) { return static_cast<int>(std::lround(v * dpi / area.dpiY)); };
-    SheetArea screen = area;
+    auto atX = [&](int v) { return static_cast<int>(std::lround(v * dpi / paper.dpiX)); };
+    auto atY = [&](int v) { return static_cast<int>(std::lround(v * dpi / paper.dpiY)); };
+    SheetArea screen = paper;
     screen.dpiX = screen.dpiY = static_cast<int>(std::lround(dpi));
-    screen.width = atX(area.width);
-    screen.height = atY(area.height);
-    screen.paperWidth = std::max(1, atX(area.paperWidth));
-    screen.paperHeight = std::max(1, atY(area.paperHeight));
-    screen.offsetX = atX(area.offsetX);
-    screen.offsetY = atY(area.offsetY);
-    const DrawnSheets layout = LayOutSheets(InterpretEscp(bytes), screen);
+    screen.width = atX(paper.width);
+    screen.height = atY(paper.height);
+    screen.paperWidth = std::max(1, atX(paper.paperWidth));
+    screen.paperHeight = std::max(1, atY(paper.paperHeight));
+    screen.offsetX = atX(paper.offsetX);
+    screen.offsetY = atY(paper.offsetY);
+    const DrawnSheet laid = LayOutSheet(bytes, plan, sheet, screen);
 
+    EscpPageImage page;
+    page.width = screen.paperWidth;
+    page.height = screen.paperHeight;
+    page.pixels.reserve(static_cast<size_t>(page.width) * static_cast<size_t>(page.height));
+    const int bandRows = std::min(kBandRows, page.height);
     MemoryDC dc(nullptr);
-    for (size_t s = 0; s < layout.sheets.size(); ++s) {
-        BITMAPINFO bmi = TopDownBitmapInfo(screen.paperWidth, screen.paperHeight);
-        void* bits = nullptr;
-        Bitmap bitmap(CreateDIBSection(dc.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!bitmap || !bits)
-            break;
-        const size_t count = static_cast<size_t>(screen.paperWidth) * static_cast<size_t>(screen.paperHeight);
-        std::fill_n(static_cast<uint32_t*>(bits), count, 0x00FFFFFFu);
-        {
-            SelectObjectScope selected(dc.Get(), bitmap.Get());
-            DrawSheet(dc.Get(), layout, s, screen.offsetX, screen.offsetY);
-            GdiFlush();
-        }
-        DrawnPreview page;
-        page.width = screen.paperWidth;
-        page.height = screen.paperHeight;
-        page.pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + count);
-        pages.push_back(std::move(page));
+    BITMAPINFO bmi = TopDownBitmapInfo(page.width, bandRows);
+    void* bits = nullptr;
+    Bitmap band(dc ? CreateDIBSection(dc.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr);
+    if (!band || !bits)
+        throw std::bad_alloc();  // Windows had no memory for the band
+    const auto* pixels = static_cast<uint32_t*>(bits);
+    const size_t bandPixels = static_cast<size_t>(page.width) * static_cast<size_t>(bandRows);
+    SelectObjectScope selected(dc.Get(), band.Get());
+    for (int row = 0; row < page.height; row += bandRows) {
+        std::fill_n(static_cast<uint32_t*>(bits), bandPixels, kWhite);
+        DrawSheet(dc.Get(), laid, screen.offsetX, screen.offsetY - row, bandRows);
+        GdiFlush();
+        const size_t rows = static_cast<size_t>(std::min(bandRows, page.height - row));
+        page.pixels.insert(page.pixels.end(), pixels, pixels + rows * static_cast<size_t>(page.width));
     }
-    return pages;
+    return page;
 }

@@ -5,12 +5,13 @@
 
 #include <windows.h>
 
-#include <cstdint>
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "print/escp/EscpInterpret.h"
+#include "print/escp/EscpRender.h"
 
 // The paper of a device in its own pixels.
 struct SheetArea {
@@ -31,21 +32,37 @@ struct DrawnCell {
     unsigned char mode = 0;  // ESC ! bits
 };
 
-struct DrawnSheets {
-    std::vector<std::vector<DrawnCell>> sheets;  // at least one
+// One sheet laid out on a device.
+struct DrawnSheet {
+    std::vector<DrawnCell> cells;
     double scale = 1;  // below 1 when the 8-inch line is wider than the printable area
     int cellHeight = 0;  // the font's em: 1/8 inch, scaled
     double pixelsPerUnit = 0;  // pixels of 1/120 inch across
 };
 
-// Lays the job out as the dot-matrix printer would, on sheets of the given paper: the
-// listing from the top left of the printable area, 8-inch lines scaled down evenly when
-// they do not fit, a new sheet when a form feed comes or the printable height is used up.
-// The form length of ESC C does not count: the paper is the printer's.
-DrawnSheets LayOutSheets(const EscpJob& job, const SheetArea& area);
+// Which of a job's characters go on which sheet of a paper: the listing from the top left
+// of the printable area, 8-inch lines scaled down evenly when they do not fit, a new sheet
+// when a form feed comes or the printable height is used up. The form length of ESC C does
+// not count: the paper is the printer's. Found in one reading of the job, without keeping
+// its characters, so that a job of any length is laid out a sheet at a time.
+struct DrawnSheetSpan {
+    size_t firstStrike = 0;  // numbered as the outline numbers them
+    size_t strikes = 0;
+    long top = 0;  // 1/432 inch down the strip: what lies at the printable area's top
+};
+struct DrawnSheetPlan {
+    EscpOutline outline;
+    std::vector<DrawnSheetSpan> sheets;  // at least one
+};
+DrawnSheetPlan PlanSheets(const std::string& bytes, const SheetArea& area);
 
-// Draws one sheet with (originX, originY) as the printable area's top left.
-void DrawSheet(HDC dc, const DrawnSheets& layout, size_t sheet, int originX, int originY);
+// One sheet of the plan laid out on area: the paper the plan was made for, or the same
+// paper at another resolution.
+DrawnSheet LayOutSheet(const std::string& bytes, const DrawnSheetPlan& plan, size_t sheet, const SheetArea& area);
+
+// Draws a sheet with (originX, originY) as the printable area's top left; of a device
+// only rows high, the lines that lie wholly outside it are left out.
+void DrawSheet(HDC dc, const DrawnSheet& sheet, int originX, int originY, int rows = INT_MAX);
 
 // What drawing a document came to.
 struct DrawnDocument {
@@ -64,14 +81,10 @@ using SheetDone = std::function<bool(int sheet)>;
 bool DrawEscpDocument(const std::string& queue, const std::string& jobName, const std::string& bytes, int copies,
                       std::string& failure, DrawnDocument* done = nullptr, const SheetDone& sheetDone = {});
 
-// The document's sheets as the queue would get them, drawn at dpi pixels per inch, each
-// a whole sheet of its paper; empty, with the reason in failure, when the queue's paper
-// cannot be learned.
-struct DrawnPreview {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows from the top
-};
-std::vector<DrawnPreview> PreviewDrawnSheets(const std::string& queue, const std::string& bytes, double dpi,
-                                             std::string& failure);
-// The queue's paper width in inches; 0 when it cannot be learned.
-double QueuePaperWidthInches(const std::string& queue);
+// The paper of a queue with its default settings; false when it cannot be learned.
+bool QueuePaper(const std::string& queue, SheetArea& paper);
+
+// One sheet of the plan made for a queue's paper, drawn whole at dpi pixels per inch as
+// the queue would get it (white paper, black text), a band of rows at a time.
+EscpPageImage DrawPlannedSheet(const std::string& bytes, const DrawnSheetPlan& plan, size_t sheet,
+                               const SheetArea& paper, double dpi);

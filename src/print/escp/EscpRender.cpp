@@ -12,6 +12,7 @@ namespace {
 
 constexpr long kPinPitch = kEscpVerticalUnits / 72;
 constexpr long kTearAboveTop = kEscpVerticalUnits / 12;
+constexpr int kBandRows = 256;
 
 // Hex digits of a mark's label, three pixels wide and five high; b and d in small
 // letters, so that they are not read as 8 and 0.
@@ -231,6 +232,18 @@ std::pair<typename std::vector<Item>::const_iterator, typename std::vector<Item>
             std::partition_point(items.begin(), items.end(), below(to))};
 }
 
+// Everything that reaches into a sheet is drawn on it: the accents of its first line and
+// the descenders of its last may lie on the next sheet too.
+long SheetReachFrom(const EscpForm& form)
+{
+    return form.top - kTearAboveTop - 9 * kPinPitch;
+}
+
+long SheetReachTo(const EscpForm& form)
+{
+    return form.top - kTearAboveTop + form.length + 3 * kPinPitch;
+}
+
 }  // namespace
 
 int EscpSheetWidth(double dpi)
@@ -249,11 +262,10 @@ EscpPageImage RenderEscpBand(const EscpJob& job, size_t sheet, double dpi, int f
     firstRow = std::max(0, firstRow);
     rows = std::max(0, std::min(rows, EscpSheetHeight(job, sheet, dpi) - firstRow));
     Raster raster(form, dpi, firstRow, rows);
-    // Everything that reaches into a sheet is drawn on it: the accents of its first line
-    // and the descenders of its last may lie on the next sheet too. The interpreter puts
-    // strikes and marks down the paper in order, so those of a band are found by halving.
-    const long sheetFrom = form.top - kTearAboveTop - 9 * kPinPitch;
-    const long sheetTo = form.top - kTearAboveTop + form.length + 3 * kPinPitch;
+    // The interpreter puts strikes and marks down the paper in order, so those of a band
+    // are found by halving.
+    const long sheetFrom = SheetReachFrom(form);
+    const long sheetTo = SheetReachTo(form);
     const double bandFrom = raster.StripY(firstRow) - (DotGlyph::kTop + DotGlyph::kRows + 2) * kPinPitch;
     const double bandTo = raster.StripY(firstRow + rows) - (DotGlyph::kTop - 2) * kPinPitch;
     const auto strikes = Between(job.strikes, std::max<double>(sheetFrom, bandFrom), std::min<double>(sheetTo, bandTo));
@@ -267,5 +279,19 @@ EscpPageImage RenderEscpBand(const EscpJob& job, size_t sheet, double dpi, int f
 
 EscpPageImage RenderEscpSheet(const EscpJob& job, size_t sheet, double dpi)
 {
-    return RenderEscpBand(job, sheet, dpi, 0, EscpSheetHeight(job, sheet, dpi));
+    EscpPageImage page;
+    page.width = EscpSheetWidth(dpi);
+    page.height = EscpSheetHeight(job, sheet, dpi);
+    page.pixels.reserve(static_cast<size_t>(page.width) * static_cast<size_t>(page.height));
+    for (int row = 0; row < page.height; row += kBandRows) {
+        const EscpPageImage band = RenderEscpBand(job, sheet, dpi, row, kBandRows);
+        page.pixels.insert(page.pixels.end(), band.pixels.begin(), band.pixels.end());
+    }
+    return page;
+}
+
+EscpPageImage RenderEscpSheet(const std::string& bytes, const EscpOutline& outline, size_t sheet, double dpi)
+{
+    const EscpForm& form = outline.paper.forms.at(sheet);
+    return RenderEscpSheet(InterpretEscpBetween(bytes, outline, SheetReachFrom(form), SheetReachTo(form)), sheet, dpi);
 }

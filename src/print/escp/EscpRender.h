@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "print/escp/EscpInterpret.h"
@@ -43,5 +44,9 @@ int EscpSheetHeight(const EscpJob& job, size_t sheet, double dpi);
 // Rows firstRow to firstRow + rows - 1 of a sheet, clipped to the sheet.
 EscpPageImage RenderEscpBand(const EscpJob& job, size_t sheet, double dpi, int firstRow, int rows);
 
-// A whole sheet.
+// A whole sheet, drawn a band at a time so that only its own pixels are held whole.
 EscpPageImage RenderEscpSheet(const EscpJob& job, size_t sheet, double dpi);
+
+// A whole sheet of a job too long to read whole: only the stretch that shows on the sheet
+// is read, from the job's outline (sheet 0 to outline.paper.forms.size() - 1).
+EscpPageImage RenderEscpSheet(const std::string& bytes, const EscpOutline& outline, size_t sheet, double dpi);

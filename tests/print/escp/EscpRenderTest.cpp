@@ -17,13 +17,17 @@
 
 namespace {
 
-// Every sheet of a job, whole: the jobs here are small.
+// Every sheet of a job, whole: the jobs here are small. Each is drawn as the preview draws
+// it too, from only the stretch of the job that shows on it, and comes out the same.
 std::vector<EscpPageImage> RenderEscpPages(const std::string& bytes, double dpi)
 {
     const EscpJob job = InterpretEscp(bytes);
+    const EscpOutline outline = OutlineEscp(bytes);
     std::vector<EscpPageImage> pages;
-    for (size_t sheet = 0; sheet < job.forms.size(); ++sheet)
+    for (size_t sheet = 0; sheet < job.forms.size(); ++sheet) {
         pages.push_back(RenderEscpSheet(job, sheet, dpi));
+        EXPECT_EQ(pages.back().pixels, RenderEscpSheet(bytes, outline, sheet, dpi).pixels) << sheet;
+    }
     return pages;
 }
 

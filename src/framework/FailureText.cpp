@@ -1,0 +1,21 @@
+// Failures in words: each kind the program can meet at an edge gets one text.
+#include "framework/FailureText.h"
+
+#include <new>
+#include <stdexcept>
+
+std::string FailureText(const std::exception_ptr& failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return "nedostatek paměti";
+    } catch (const std::logic_error& error) {
+        return std::string("vnitřní chyba programu (") + error.what() + ")";
+    } catch (const std::exception& error) {
+        if (*error.what())
+            return error.what();
+    } catch (...) {
+    }
+    return "neznámá chyba";
+}

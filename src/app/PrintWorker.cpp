@@ -1,55 +1,221 @@
-// The print thread: its own OLE apartment, the request with the picker where the mode asks
-// for it, and the message to the main window at the end.
+// The print thread: its apartment, its queue of requests, the print with the picker where
+// the mode asks for it, the start-up probe of the component, and the messages to the main
+// window.
 #include "app/PrintWorker.h"
 
-#include <ole2.h>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 #include "app/TrayApp.h"
+#include "app/TrayDlg.h"
 #include "framework/MessageBox.h"
+#include "host/ComponentApartment.h"
 #include "print/DocPickerDlg.h"
 #include "printer/PrintRoute.h"
 
-PrintWorker::PrintWorker(HWND notify, const AgendaConfig& config, PrintMode mode) : notify_(notify), mode_(mode)
+namespace {
+
+// The stages of a print, for the message of one that fails unexpectedly.
+const char kPreparing[] = "příprava dokladu";
+const char kChoosing[] = "výběr dokladu";
+const char kPreviewing[] = "náhled dokladu";
+const char kSending[] = "odeslání na tiskárnu";
+
+// What the exception being handled is, in the user's words.
+std::string CurrentFailure()
 {
-    config_.CopySettings(config);
-    thread_ = std::thread([this] { Run(); });
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return "nedostatek paměti";
+    } catch (const std::length_error& error) {
+        return std::string("příliš velká data: ") + error.what();
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "neznámá chyba";
+    }
+}
+
+}  // namespace
+
+std::string UnexpectedPrintFailure(const char* stage)
+{
+    return "Tisk se nepodařil: " + CurrentFailure() + " (" + stage + ").";
+}
+
+PrintWorker::PrintWorker() : wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
+{
+    const KernelHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    thread_ = std::thread([this, event = started.Get()] { Run(event); });
+    WaitForSingleObject(started.Get(), INFINITE);
 }
 
 PrintWorker::~PrintWorker()
 {
-    if (thread_.joinable())
-        thread_.join();
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ending_ = true;
+    }
+    SetEvent(wake_.Get());
+    thread_.join();
 }
 
-void PrintWorker::Run()
+void PrintWorker::SetNotify(HWND window)
 {
-    // The component is an in-process server of the apartment model: created here, it
-    // lives and is called in this thread's apartment.
-    if (SUCCEEDED(OleInitialize(nullptr))) {
-        // The picker, the question and every message of the print are shown by this thread,
-        // as the print's own windows, without an owner on the main window's thread; the
-        // question is system-modal and so stays on top of the host.
-        ::PrintRequest(config_, mode_, [this](const std::string& tablePath, long& docId) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    notify_ = window;
+}
+
+void PrintWorker::Notify(UINT message, WPARAM wParam)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (notify_)
+        PostMessageW(notify_, message, wParam, 0);
+}
+
+void PrintWorker::Post(Request request)
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        requests_.push_back(std::move(request));
+    }
+    SetEvent(wake_.Get());
+}
+
+bool PrintWorker::Next(Request& request)
+{
+    for (;;) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (ending_)
+                return false;
+            if (!requests_.empty()) {
+                request = std::move(requests_.front());
+                requests_.pop_front();
+                return true;
+            }
+        }
+        // Requests never come as thread messages, which a modal loop of the print would
+        // drop. Waiting reads no messages either: a thread of the process that waits for
+        // messages counts as the process waiting for input (WaitForInputIdle), which would
+        // report Quillet started before its main window is. Nothing sends this thread
+        // messages meanwhile: COM's windows of the apartment are message-only, and no
+        // other apartment holds anything of this one.
+        WaitForSingleObject(wake_.Get(), INFINITE);
+    }
+}
+
+void PrintWorker::Run(HANDLE started)
+{
+    ComponentApartment apartment(true);
+    SetEvent(started);
+    Request request;
+    while (Next(request)) {
+        // Each request shows its own failures; nothing may leave the thread, which would
+        // end the program.
+        try {
+            request(apartment);
+        } catch (...) {
+        }
+        request = nullptr;
+    }
+}
+
+void PrintWorker::Probe()
+{
+    Post([](ComponentApartment& apartment) {
+        if (FAILED(apartment.Enter())) {
+            ShowMessageBox(kOleFailedText, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        try {
+            ProbeHostComponent(apartment);
+        } catch (...) {
+            ShowMessageBox("Databázovou komponentu MoneyS3 se nepodařilo vyzkoušet: " + CurrentFailure() + ".",
+                           MB_OK | MB_ICONEXCLAMATION);
+        }
+    });
+}
+
+void PrintWorker::Print(const AgendaConfig& config, PrintMode mode)
+{
+    auto copy = std::make_shared<AgendaConfig>();
+    copy->CopySettings(config);
+    Post([this, copy, mode](ComponentApartment& apartment) { RunPrint(apartment, *copy, mode); });
+}
+
+std::string PrintWorker::SendingDocument() const
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return sending_;
+}
+
+void PrintWorker::SetSending(const DocumentJob* job)
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (!job && sending_.empty())
+            return;
+        sending_ = job ? job->number : std::string();
+    }
+    Notify(WM_PRINTSENDING, job != nullptr);
+}
+
+void PrintWorker::RunPrint(ComponentApartment& apartment, AgendaConfig& config, PrintMode mode)
+{
+    // Whatever happens, the main window learns that the print has ended.
+    struct Ended {
+        PrintWorker& worker;
+        ~Ended()
+        {
+            worker.SetSending(nullptr);
+            worker.Notify(WM_PRINTENDED, 0);
+        }
+    } ended{*this};
+    // The apartment follows the registration, which may have changed since the last
+    // request (start-up registered the component, say).
+    if (FAILED(apartment.Enter())) {
+        ShowMessageBox(kOleFailedText, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const char* stage = kPreparing;
+    const SendingNotice sending = [this, &stage](const DocumentJob* job) {
+        stage = kSending;
+        SetSending(job);
+    };
+    try {
+        // The picker, the question and every message of the print are shown by this
+        // thread, as the print's own windows, without an owner on the main window's
+        // thread; the question is system-modal and so stays on top of the host.
+        ::PrintRequest(config, mode, [&](const std::string& tablePath, long& docId) {
+            stage = kChoosing;
             CDocPickerDlg picker(tablePath);
-            picker.SetPreviewer([this](long id, DocumentJob& job) {
-                return PreviewDocument(config_, id, job) == PrintOutcome::Printed;
+            picker.SetPreviewer([&](long id, DocumentJob& job) {
+                stage = kPreviewing;
+                const bool shown = PreviewDocument(config, id, job) == PrintOutcome::Printed;
+                stage = kChoosing;
+                return shown;
             });
-            const DocumentRoute route = ChooseDocumentRoute(config_.Port, config_.Rezim);
+            const DocumentRoute route = ChooseDocumentRoute(config.Port, config.Rezim);
             if (route.way == DocumentWay::Drawn)
                 picker.SetDrawnQueue(route.queue);
             if (picker.DoModal() != IDOK)
                 return false;
             // What the preview showed is what is printed, not a new layout of the document.
             if (const DocumentJob* shown = picker.ShownDocument()) {
-                PrintDocumentJob(config_, *shown);
+                PrintDocumentJob(config, *shown, sending);
                 return false;
             }
             docId = picker.SelectedDocId();
+            stage = kPreparing;
             return true;
-        });
-        OleUninitialize();
-    } else {
-        ShowMessageBox(kOleFailedText, MB_OK | MB_ICONEXCLAMATION);
+        }, sending);
+    } catch (...) {
+        // The print has ended cleanly on the way here: the port's job given up, the host's
+        // tables released, PrintBusy cleared.
+        ShowMessageBox(UnexpectedPrintFailure(stage), MB_OK | MB_ICONERROR);
     }
-    PostMessageA(notify_, WM_PRINTENDED, 0, 0);
 }

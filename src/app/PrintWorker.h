@@ -1,35 +1,77 @@
-// PrintWorker: one print request on a thread of its own, so that the main window keeps
-// answering (tray menu, hotkeys, a request to end) while the document is laid out and the
-// port takes, or refuses, its bytes.
+// PrintWorker: the print thread, the one thread of the program that calls the host's
+// component (the start-up probe, every print with its picker, preview and layout). It runs
+// from start-up to the end and takes its requests one at a time from a queue of its own,
+// so that the main window keeps answering (tray menu, hotkeys, a request to end, the end of
+// the session) while a document is laid out and the port takes, or refuses, its bytes.
 #pragma once
 
 #include <windows.h>
 
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
 #include <thread>
 
 #include "config/AgendaConfig.h"
+#include "framework/Handles.h"
 #include "print/PrintRequest.h"
 
-// Posted to the window that started the print once the request has ended, its messages
-// answered and its host tables released.
+class ComponentApartment;
+
+// Posted to the notify window once a print request has ended, its messages answered and
+// its host tables released.
 constexpr UINT WM_PRINTENDED = 0x8003;
+// Posted to the notify window when a document starts going to the printer (wParam 1) and
+// when it has gone or failed (wParam 0); SendingDocument says which document.
+constexpr UINT WM_PRINTSENDING = 0x8004;
 
 class PrintWorker {
 public:
-    // Starts the request at once, with a copy of config's settings: the thread creates,
-    // uses and releases every host table it needs (the stock-card table too) in its own
-    // apartment, and nothing of the component passes between threads.
-    PrintWorker(HWND notify, const AgendaConfig& config, PrintMode mode);
-    // Waits for the thread.
+    // Starts the thread and returns once it is in the apartment the component's
+    // registration asks for. Made before any other thread of the process enters an
+    // apartment, it is the process's main single-threaded one, where COM puts a component
+    // registered without a threading model. Throws std::system_error when the system
+    // makes no more threads.
+    PrintWorker();
+    // Ends the thread after the request it is running; requests still queued are dropped.
     ~PrintWorker();
     PrintWorker(const PrintWorker&) = delete;
     PrintWorker& operator=(const PrintWorker&) = delete;
 
-private:
-    void Run();
+    // The window WM_PRINTENDED and WM_PRINTSENDING go to; none when null.
+    void SetNotify(HWND window);
 
-    HWND notify_;
-    PrintMode mode_;
-    AgendaConfig config_;
+    // Queues the start-up check of the component (ProbeHostComponent).
+    void Probe();
+    // Queues a print of the document the mode asks for, with a copy of config's settings.
+    // The thread shows everything the print has to say itself, as the print's own windows,
+    // and posts WM_PRINTENDED at its end, whatever happened.
+    void Print(const AgendaConfig& config, PrintMode mode);
+
+    // The number of the document going to the printer now; empty when none is.
+    std::string SendingDocument() const;
+
+private:
+    using Request = std::function<void(ComponentApartment& apartment)>;
+    void Post(Request request);
+    // Waits for the next request; false when the thread is to end.
+    bool Next(Request& request);
+    void Run(HANDLE started);
+    void RunPrint(ComponentApartment& apartment, AgendaConfig& config, PrintMode mode);
+    void SetSending(const DocumentJob* job);
+    void Notify(UINT message, WPARAM wParam);
+
+    mutable std::mutex mutex_;
+    std::deque<Request> requests_;
+    bool ending_ = false;
+    std::string sending_;
+    HWND notify_ = nullptr;
+    KernelHandle wake_;  // set when a request is queued or the thread is to end
     std::thread thread_;
 };
+
+// The one message of a print that failed through an exception rather than the host or the
+// port (out of memory, say), naming it and the stage it failed in (code page 1250). Only
+// within a catch block.
+std::string UnexpectedPrintFailure(const char* stage);

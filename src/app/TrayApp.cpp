@@ -4,8 +4,13 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <system_error>
+
+#include "app/PrintWorker.h"
 #include "app/TrayDlg.h"
 #include "framework/MessageBox.h"
+
+CTrayApp::CTrayApp() = default;
 
 CTrayApp::~CTrayApp() = default;
 
@@ -19,8 +24,18 @@ BOOL CTrayApp::InitInstance()
         return FALSE;  // another instance runs: end silently
     mutex_ = std::move(mutex);
 
+    // Before this thread takes OLE: the print thread is then the process's first
+    // single-threaded apartment, where a component registered without a threading model
+    // lives, and the only thread that ever calls the component.
+    try {
+        printer_ = std::make_unique<PrintWorker>();
+    } catch (const std::system_error&) {
+        ShowMessageBox(kNoThreadText, MB_OK | MB_ICONERROR);
+        return FALSE;
+    }
     if (FAILED(OleInitialize(nullptr))) {
         ShowMessageBox(kOleFailedText, MB_OK | MB_ICONEXCLAMATION);
+        printer_.reset();
         return FALSE;
     }
 
@@ -28,7 +43,8 @@ BOOL CTrayApp::InitInstance()
     InitCommonControlsEx(&controls);
 
     RunMainWindow();
-    // After the main window, so that every interface of the host component is released.
+    // The print thread ends with its apartment, after the print it may still run.
+    printer_.reset();
     OleUninitialize();
     return FALSE;
 }
@@ -36,6 +52,6 @@ BOOL CTrayApp::InitInstance()
 void CTrayApp::RunMainWindow()
 {
     // The dialog and its AgendaConfig are destroyed before start-up returns.
-    CTrayDlg dialog;
+    CTrayDlg dialog(Printer());
     dialog.DoModal();
 }

@@ -1,18 +1,24 @@
-// CTrayApp: the application object. It keeps a second instance from starting,
-// initialises OLE for the host component and runs the main window modally.
+// CTrayApp: the application object. It keeps a second instance from starting, starts the
+// print thread, initialises OLE and runs the main window modally.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
+
 #include "app/InstanceMutex.h"
 #include "framework/Handles.h"
 
+class PrintWorker;
+
 // Shown when a thread cannot take OLE, which the host component needs.
 inline constexpr char kOleFailedText[] = "Nelze inicializovat systémovou komponentu OLE";
+// Shown when the system makes no thread to print on.
+inline constexpr char kNoThreadText[] = "Tisk nelze spustit: systém nedovolil vytvořit další vlákno.";
 
 class CTrayApp {
 public:
-    CTrayApp() = default;
+    CTrayApp();
     virtual ~CTrayApp();
     CTrayApp(const CTrayApp&) = delete;
     CTrayApp& operator=(const CTrayApp&) = delete;
@@ -27,7 +33,10 @@ public:
 protected:
     // The main window's modal run; replaced where no window is wanted.
     virtual void RunMainWindow();
+    // The print thread, from before OLE is initialised until after the main window.
+    PrintWorker* Printer() const { return printer_.get(); }
 
 private:
     KernelHandle mutex_;
+    std::unique_ptr<PrintWorker> printer_;
 };

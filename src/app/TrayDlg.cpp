@@ -1,20 +1,21 @@
 // The hidden main window: splash, tray icon and menu, the keyboard hook and the hotkeys.
 #include "app/TrayDlg.h"
 
-#include <ole2.h>
 #include <shellapi.h>
 
-#include <system_error>
+#include <algorithm>
 
 #include "app/AboutDlg.h"
 #include "app/HookLibrary.h"
 #include "config/AgendaSettingsDlg.h"
 #include "framework/Files.h"
 #include "framework/Gdi.h"
-#include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/WideText.h"
+#include "host/ComponentApartment.h"
 #include "host/ComponentRegistration.h"
 #include "host/HostTable.h"
+#include "printer/JobCancel.h"
 #include "res/resource.h"
 
 namespace {
@@ -25,18 +26,9 @@ constexpr UINT kSplashMillis = 1000;
 constexpr UINT_PTR kTrayRetryTimer = 1001;
 constexpr UINT kTrayRetryMillis = 1000;
 constexpr int kTrayRetries = 30;
-
-// Counts the About box and the settings dialog while they are open.
-class OpenDialog {
-public:
-    explicit OpenDialog(int& count) : count_(count) { ++count_; }
-    ~OpenDialog() { --count_; }
-    OpenDialog(const OpenDialog&) = delete;
-    OpenDialog& operator=(const OpenDialog&) = delete;
-
-private:
-    int& count_;
-};
+// Windows may end the process soon after WM_ENDSESSION returns; a document being sent is
+// given up within this time (a device's write at once, a queue's write when it returns).
+constexpr DWORD kSessionEndMillis = 4000;
 
 UINT TaskbarCreatedMessage()
 {
@@ -52,14 +44,13 @@ UINT CloseWithdrawnMessage()
 
 }  // namespace
 
-CTrayDlg::CTrayDlg(HWND parent)
+CTrayDlg::CTrayDlg(PrintWorker* printer, HWND parent)
     : CDialog(IDD_TRAY_DIALOG, parent),
+      printer_(printer),
       icon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME)))
 {
 }
 
-// A print still running when the window goes is waited for: ending the process would cut
-// its job short.
 CTrayDlg::~CTrayDlg() = default;
 
 BOOL CTrayDlg::OnInitDialog()
@@ -70,12 +61,12 @@ BOOL CTrayDlg::OnInitDialog()
     // splash is up, and lets the setup program find the running instance.
     SetWindowTextW(GetSafeHwnd(), L"Quillet");
 
-    ProbeHostComponent();
-    config_.Load();
-    if (!SetTrayIcon(true)) {
-        trayRetries_ = kTrayRetries;
-        SetTimer(GetSafeHwnd(), kTrayRetryTimer, kTrayRetryMillis, nullptr);
+    if (printer_) {
+        printer_->SetNotify(GetSafeHwnd());
+        printer_->Probe();
     }
+    config_.Load();
+    AddTrayIcon();
     if (!InstallHook(GetSafeHwnd()))
         ShowMessageBox("Klávesy F9, F10 a F11 nebudou fungovat: nepodařilo se zapnout sledování "
                        "klávesnice.\n\nDoklady lze tisknout kliknutím na ikonu Quillet "
@@ -104,22 +95,26 @@ bool CTrayDlg::OnTimer(UINT_PTR id)
 
 bool CTrayDlg::OnCommand(int id, int, HWND)
 {
+    // One of each dialog: choosing it again brings the open one to the front, where two
+    // settings dialogs would each write every key and the last closed would win.
     switch (id) {
     case ID_APP_ABOUT: {
-        OpenDialog open(openDialogs_);
         CAboutDlg about;
-        about.DoModal();
+        if (!BringForward(about.TemplateId()))
+            RunTrayDialog(about);
         return true;
     }
     case ID_SETTINGS: {
-        OpenDialog open(openDialogs_);
         CAgendaSettingsDlg settings;
-        if (settings.DoModal() == IDOK)
+        if (!BringForward(settings.TemplateId()) && RunTrayDialog(settings) == IDOK)
             config_.Load();
         return true;
     }
     case ID_APP_EXIT:
-        // Never in the middle of a job: the print ends first, printed or failed.
+        // Never with a dialog open, where the user's work would be lost: it comes to the
+        // front instead. Never in the middle of a job: the print ends first.
+        if (BringForward(0))
+            return true;
         if (printing_)
             exitAfterPrint_ = true;
         else
@@ -130,8 +125,33 @@ bool CTrayDlg::OnCommand(int id, int, HWND)
     }
 }
 
+INT_PTR CTrayDlg::RunTrayDialog(CDialog& dialog)
+{
+    struct Open {
+        std::vector<CDialog*>& dialogs;
+        ~Open() { dialogs.pop_back(); }
+    } open{openDialogs_};
+    openDialogs_.push_back(&dialog);
+    return dialog.DoModal();
+}
+
+bool CTrayDlg::BringForward(UINT templateId)
+{
+    const auto found = std::find_if(openDialogs_.rbegin(), openDialogs_.rend(), [templateId](const CDialog* dialog) {
+        return templateId == 0 || dialog->TemplateId() == templateId;
+    });
+    if (found == openDialogs_.rend())
+        return false;
+    // Just chosen from the tray menu, this process may take the foreground.
+    if (const HWND window = (*found)->GetSafeHwnd())
+        SetForegroundWindow(window);
+    return true;
+}
+
 void CTrayDlg::OnDestroy()
 {
+    if (printer_)
+        printer_->SetNotify(nullptr);
     SetTrayIcon(false);
     RemoveHook();
     CDialog::OnDestroy();
@@ -155,6 +175,19 @@ bool CTrayDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         OnPrintEnded();
         result = 0;
         return true;
+    case WM_PRINTSENDING:
+        OnPrintSending(wParam != 0);
+        result = 0;
+        return true;
+    case WM_QUERYENDSESSION:
+        // Not in the middle of a document; Windows shows the reason and lets the user end
+        // the session anyway.
+        result = blockingEnd_ ? FALSE : TRUE;
+        return true;
+    case WM_ENDSESSION:
+        OnEndSession(wParam != 0);
+        result = 0;
+        return true;
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(icon_);
         return true;
@@ -162,7 +195,7 @@ bool CTrayDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         // A restarted shell has lost the icon; without it the menu, and so "&Konec",
         // would be out of reach.
         if (message == TaskbarCreatedMessage()) {
-            SetTrayIcon(true);
+            AddTrayIcon();
             result = 0;
             return true;
         }
@@ -180,7 +213,7 @@ LRESULT CTrayDlg::OnClose()
     // Someone asks the program to end (the setup program before an upgrade, say): it ends
     // as through "&Konec", but never with one of its dialogs open, where the user's work
     // would be lost, and never in the middle of a print.
-    if (openDialogs_ != 0)
+    if (!openDialogs_.empty())
         return 0;
     if (printing_) {
         closeAfterPrint_ = true;
@@ -190,9 +223,31 @@ LRESULT CTrayDlg::OnClose()
     return 0;
 }
 
+void CTrayDlg::OnPrintSending(bool sending)
+{
+    if (sending && printer_) {
+        // Where no reason can be set (Wine), the session is still not ended in the middle
+        // of a document.
+        const std::wstring reason = ToWide("Quillet tiskne doklad " + printer_->SendingDocument());
+        ShutdownBlockReasonCreate(GetSafeHwnd(), reason.c_str());
+        blockingEnd_ = true;
+    } else if (!sending && blockingEnd_) {
+        ShutdownBlockReasonDestroy(GetSafeHwnd());
+        blockingEnd_ = false;
+    }
+}
+
+void CTrayDlg::OnEndSession(bool ending)
+{
+    if (!ending)
+        return;
+    CancelPrintJobs();
+    WaitForPrintJobs(kSessionEndMillis);
+}
+
 void CTrayDlg::OnPrintEnded()
 {
-    print_.reset();
+    OnPrintSending(false);
     printing_ = false;
     if (exitAfterPrint_ || closeAfterPrint_)
         EndDialog(IDOK);
@@ -273,16 +328,24 @@ bool CTrayDlg::SetTrayIcon(bool add)
     return done;
 }
 
+void CTrayDlg::AddTrayIcon()
+{
+    if (SetTrayIcon(true))
+        return;
+    trayRetries_ = kTrayRetries;
+    SetTimer(GetSafeHwnd(), kTrayRetryTimer, kTrayRetryMillis, nullptr);
+}
+
 void CTrayDlg::PrintRequest(PrintMode mode)
 {
     // Keys and clicks during a print are dropped here and then, so none is acted on later.
-    if (printing_)
+    if (printing_ || !printer_)
         return;
     try {
-        print_ = std::make_unique<PrintWorker>(GetSafeHwnd(), config_, mode);
+        printer_->Print(config_, mode);
         printing_ = true;
-    } catch (const std::system_error&) {
-        ShowMessageBox("Tisk nelze spustit: systém nedovolil vytvořit další vlákno.", MB_OK | MB_ICONERROR);
+    } catch (...) {
+        ShowMessageBox(UnexpectedPrintFailure("zadání tisku"), MB_OK | MB_ICONERROR);
     }
 }
 
@@ -302,7 +365,7 @@ std::string InstalledHostComponent(const HostLocation& host)
 
 }  // namespace
 
-void ProbeHostComponent()
+void ProbeHostComponent(ComponentApartment& apartment)
 {
     // A local handle, let go at once: only whether the component can be created counts.
     const HostTable probe = CreateHostTable();
@@ -325,10 +388,14 @@ void ProbeHostComponent()
                            MB_OK | MB_ICONEXCLAMATION);
             return;
         }
-        const HostTable again = CreateHostTable();
-        if (!again.Empty())
-            return;
-        result = again.CreationResult();
+        // Nothing of the component is held here, so the thread may change apartments.
+        result = apartment.Enter();
+        if (SUCCEEDED(result)) {
+            const HostTable again = CreateHostTable();
+            if (!again.Empty())
+                return;
+            result = again.CreationResult();
+        }
     }
     ShowMessageBox(CreationFailureText(result), MB_OK | MB_ICONEXCLAMATION);
 }

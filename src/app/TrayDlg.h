@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/PrintWorker.h"
 #include "config/AgendaConfig.h"
@@ -24,10 +24,12 @@ inline constexpr char kCloseWithdrawnMessage[] = "Quillet.CloseWithdrawn";
 
 class CTrayDlg : public CDialog {
 public:
-    explicit CTrayDlg(HWND parent = nullptr);
+    // printer: the print thread, which every print and the start-up probe of the host
+    // component go to; without one nothing is printed.
+    explicit CTrayDlg(PrintWorker* printer = nullptr, HWND parent = nullptr);
     ~CTrayDlg() override;
 
-    // Starts a print of the document the mode asks for on a thread of its own, which shows
+    // Hands a print of the document the mode asks for to the print thread, which shows
     // everything it has to say itself. While one runs, another request starts nothing.
     virtual void PrintRequest(PrintMode mode);
 
@@ -46,9 +48,23 @@ protected:
     void OnTrayNotify(LPARAM mouseMessage);
     // Whether Shell_NotifyIcon did it.
     bool SetTrayIcon(bool add);
+    // Adds the icon, and when the shell does not take it yet, tries again every second
+    // for half a minute.
+    void AddTrayIcon();
+    // Runs one of the tray menu's dialogs modally, counted as open meanwhile.
+    INT_PTR RunTrayDialog(CDialog& dialog);
+    // Brings the open dialog of that template to the front (any open one for 0, the one
+    // opened last); false when none is open.
+    bool BringForward(UINT templateId);
     // WM_CLOSE: ends at once, refuses while one of the dialogs is open, or ends after the
     // running print.
     LRESULT OnClose();
+    // WM_PRINTSENDING: while a document goes to the printer, Windows is asked not to end
+    // the session, with the document's number as the reason.
+    void OnPrintSending(bool sending);
+    // WM_ENDSESSION: the session ends whatever Quillet says; a document being sent is given
+    // up cleanly before this returns.
+    void OnEndSession(bool ending);
     // WM_PRINTENDED: the print thread has ended; an end asked for meanwhile takes effect.
     void OnPrintEnded();
 
@@ -56,20 +72,22 @@ protected:
     bool printing_ = false;
 
 private:
+    PrintWorker* printer_;
     AgendaConfig config_;
     HICON icon_;
-    int openDialogs_ = 0;
-    int trayRetries_ = 0;  // attempts left to add the icon the shell refused at start
-    std::unique_ptr<PrintWorker> print_;
+    std::vector<CDialog*> openDialogs_;  // the tray menu's dialogs open now, the last opened last
+    int trayRetries_ = 0;  // attempts left to add the icon the shell refused
     bool exitAfterPrint_ = false;   // "&Konec" chosen during a print
     bool closeAfterPrint_ = false;  // WM_CLOSE during a print, not withdrawn
+    bool blockingEnd_ = false;      // a shutdown block reason is set
 };
 
 // Creates the host component once. Only when its class is not registered at all is the
 // component that the host installed in its own folder registered (by its full path, never
-// through the search order) and created again; a repair that did not help is reported.
-// Any other failure is left to the prints, which report it with its reason.
-void ProbeHostComponent();
+// through the search order) and created again, in the apartment the new registration
+// asks for; a repair that did not help is reported. Any other failure is left to the
+// prints, which report it with its reason.
+void ProbeHostComponent(ComponentApartment& apartment);
 
 // DllRegisterServer of the DLL at dllPath, a full path: its result, or why the DLL could
 // not be loaded or has no such entry point.

@@ -73,6 +73,7 @@ void LayOutDocumentPage(const AgendaConfig& config, HostTable& document, const D
     CPrinterEpson printer(kCharTablePc852, kDocumentPageInches);
     CurrentDocNumber = FieldString(document, "CisloDokla");
     page.jobName = FormatText("Quillet – %s %s", layout.jobKind, CurrentDocNumber.c_str());
+    page.number = CurrentDocNumber;
     page.bytes.clear();
     printer.SetPageCallback(layout.title);
     printer.Open(OpenMemoryPort(page.bytes));

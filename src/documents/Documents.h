@@ -20,6 +20,7 @@ void PrintTaxDocumentTitle(CPrinterEpson& printer, int page);
 // midway then leaves nothing half printed.
 struct DocumentPage {
     std::string jobName;  // the spooler's name for it, "Quillet – dodací list 123" (code page 1250)
+    std::string number;   // the document's number, "123"
     std::string bytes;    // the whole listing, from ESC @ to its form feed
 };
 

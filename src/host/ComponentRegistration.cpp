@@ -23,9 +23,25 @@ bool SixtyFourBitWindows()
 #endif
 }
 
-// The default value of the server key in one view. HKEY_CLASSES_ROOT is the merged view
-// on Windows; Wine does not merge the user's classes into it, so both halves are read too.
-std::string ServerIn(REGSAM view)
+// The server key in one view: its default value (the DLL) and its ThreadingModel value.
+// HKEY_CLASSES_ROOT is the merged view on Windows; Wine does not merge the user's classes
+// into it, so both halves are read too. The first key that names a DLL counts.
+struct ServerKey {
+    std::string server;
+    std::string threadingModel;
+};
+
+std::string StringValue(HKEY key, const char* name)
+{
+    char value[MAX_PATH * 4] = {};
+    DWORD size = sizeof value;
+    // Without RRF_NOEXPAND a REG_EXPAND_SZ value comes back expanded, as REG_SZ.
+    if (RegGetValueA(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return {};
+    return value;
+}
+
+ServerKey ServerIn(REGSAM view)
 {
     const struct {
         HKEY root;
@@ -40,13 +56,10 @@ std::string ServerIn(REGSAM view)
         const std::string path = std::string(place.prefix) + kServerKey;
         if (RegOpenKeyExA(place.root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
             continue;
-        char value[MAX_PATH * 4] = {};
-        DWORD size = sizeof value;
-        // Without RRF_NOEXPAND a REG_EXPAND_SZ value comes back expanded, as REG_SZ.
-        const LONG rc = RegGetValueA(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
+        ServerKey found{StringValue(key, nullptr), StringValue(key, "ThreadingModel")};
         RegCloseKey(key);
-        if (rc == ERROR_SUCCESS && value[0])
-            return value;
+        if (!found.server.empty())
+            return found;
     }
     return {};
 }
@@ -72,12 +85,24 @@ const std::string& ComponentRegistration::Other() const
 
 ComponentRegistration FindComponentRegistration()
 {
-    ComponentRegistration registration;
-    registration.server32 = ServerIn(KEY_WOW64_32KEY);
+    const ServerKey server32 = ServerIn(KEY_WOW64_32KEY);
     // On 32-bit Windows the flag is ignored and would read the same view again.
-    if (SixtyFourBitWindows())
-        registration.server64 = ServerIn(KEY_WOW64_64KEY);
+    const ServerKey server64 = SixtyFourBitWindows() ? ServerIn(KEY_WOW64_64KEY) : ServerKey{};
+    ComponentRegistration registration;
+    registration.server32 = server32.server;
+    registration.server64 = server64.server;
+    registration.threadingModel = (sizeof(void*) == 8 ? server64 : server32).threadingModel;
     return registration;
+}
+
+bool ComponentWantsMultithreaded()
+{
+    return lstrcmpiA(FindComponentRegistration().threadingModel.c_str(), "Free") == 0;
+}
+
+bool ThreadingModelFailure(HRESULT result, const ComponentRegistration& registration)
+{
+    return result == E_NOINTERFACE && !registration.Own().empty() && !NamesMissingFile(registration.Own());
 }
 
 const char* OwnBitness()
@@ -99,6 +124,13 @@ std::string ComponentProblem(HRESULT result)
     if (!registration.Own().empty()) {
         if (NamesMissingFile(registration.Own())) {
             why = "registrovaný soubor " + registration.Own() + " neexistuje";
+        } else if (ThreadingModelFailure(result, registration)) {
+            const std::string& model = registration.threadingModel;
+            why = registration.Own() + ": komponentu s " +
+                  (model.empty() ? std::string("bez ThreadingModel (jen hlavní vlákno)")
+                                 : "ThreadingModel „" + model + "“") +
+                  " dostává Quillet jen přes proxy a její rozhraní nelze mezi vlákny předávat "
+                  "(chybí proxy/stub pro marshalling)";
         } else {
             // Registered and there: the result itself is all there is to say.
             why = registration.Own() + ": " + HostErrorText(result);

@@ -12,6 +12,9 @@ struct ComponentRegistration {
     // only the first.
     std::string server32;
     std::string server64;
+    // The ThreadingModel value beside this program's server ("Apartment", "Both", "Free"
+    // ...); empty where there is none, which means the process's main apartment only.
+    std::string threadingModel;
 
     // The view this program's CoCreateInstance looks in, and the other one.
     const std::string& Own() const;
@@ -20,13 +23,23 @@ struct ComponentRegistration {
 
 ComponentRegistration FindComponentRegistration();
 
+// Whether a thread that calls the component must be in the multithreaded apartment: its
+// registration says "Free". Under any other model it is called from a single-threaded
+// apartment, which for a class without a model must be the process's first.
+bool ComponentWantsMultithreaded();
+
+// Whether creating the component failed for its threading model: COM handed over a proxy
+// (the component lives in another apartment), and its interface has no proxy/stub to be
+// marshalled through, so the proxy answers E_NOINTERFACE.
+bool ThreadingModelFailure(HRESULT result, const ComponentRegistration& registration);
+
 // "32" or "64": the bitness of this program.
 const char* OwnBitness();
 const char* OtherBitness();
 
 // Why CoCreateInstance and the rest failed with result, in the user's words (code page
 // 1250): the class not registered, registered only for programs of the other bitness,
-// its DLL missing, or the result's own text.
+// its DLL missing, its threading model, or the result's own text.
 std::string ComponentProblem(HRESULT result);
 
 // The text of the HostError raised through a handle whose creation failed.

@@ -4,11 +4,19 @@
 #include "documents/Documents.h"
 #include "framework/FormatText.h"
 #include "print/escp/EscpDraw.h"
+#include "printer/JobCancel.h"
 #include "printer/PrintRoute.h"
 #include "printer/PrinterPort.h"
 
 bool SendDocument(const AgendaConfig& config, const DocumentJob& job, std::string& failure)
 {
+    // Counted before asking, so that the end of a session either waits for this job or
+    // has given it up before it began.
+    const SendingJob sending;
+    if (PrintJobsCancelled()) {
+        failure = PortCancelledFailure(config.Port);
+        return false;
+    }
     // The queue's driver decides between the printer's own bytes and drawing, unless
     // Rezim says which.
     const DocumentRoute route = ChooseDocumentRoute(config.Port, config.Rezim);
@@ -18,7 +26,8 @@ bool SendDocument(const AgendaConfig& config, const DocumentJob& job, std::strin
         failure = route.why;
         return false;
     case DocumentWay::Drawn:
-        return DrawEscpDocument(route.queue, job.name, job.bytes, job.copies, failure);
+        return DrawEscpDocument(route.queue, job.name, job.bytes, job.copies, failure, nullptr,
+                                [](int) { return !PrintJobsCancelled(); });
     case DocumentWay::Raw:
         break;
     }

@@ -8,6 +8,7 @@
 
 struct DocumentJob {
     std::string name;   // the spooler's document name, "Quillet – daňový doklad 123" (code page 1250)
+    std::string number; // the document's number, "123"
     std::string bytes;  // the whole ESC/P listing, from ESC @ to its form feed
     int copies = 1;     // how many times the document is printed in this one job
 };

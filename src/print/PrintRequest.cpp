@@ -43,6 +43,7 @@ PrintOutcome LayOutCurrent(AgendaConfig& config, HostTable& table, DocumentJob& 
     else
         return PrintOutcome::NothingPrinted;
     job.name = std::move(page.jobName);
+    job.number = std::move(page.number);
     job.bytes = std::move(page.bytes);
     job.copies = kind == DocKind::TaxDocument ? config.KopieDanovyDoklad : config.KopieDodaciList;
     return PrintOutcome::Printed;
@@ -101,7 +102,8 @@ bool FindNewest(HostTable& table, const char* kind)
     return false;
 }
 
-PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose)
+PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose,
+                          const SendingNotice& sending)
 {
     if (PrintBusy)
         return PrintOutcome::NothingPrinted;
@@ -129,13 +131,18 @@ PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentCh
         job);
     if (laidOut != PrintOutcome::Printed)
         return laidOut;
-    return PrintDocumentJob(config, job);
+    return PrintDocumentJob(config, job, sending);
 }
 
-PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job)
+PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job, const SendingNotice& sending)
 {
+    if (sending)
+        sending(&job);
     std::string failure;
-    if (SendDocument(config, job, failure))
+    const bool sent = SendDocument(config, job, failure);
+    if (sending)
+        sending(nullptr);
+    if (sent)
         return PrintOutcome::Printed;
     ShowMessageBox(failure, MB_OK | MB_ICONERROR);
     return PrintOutcome::Failed;

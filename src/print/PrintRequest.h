@@ -37,7 +37,12 @@ enum class PrintOutcome {
     Failed,         // a host error, or the port did not open or stopped taking the listing
 };
 
-PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose = {});
+// Told when a document laid out whole starts going to the printer (the document), and
+// when it has gone or failed (null), before any message about it is shown.
+using SendingNotice = std::function<void(const DocumentJob* sending)>;
+
+PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose = {},
+                          const SendingNotice& sending = {});
 
 // Walks back from the newest record of the open document table to the newest of the
 // given kind; false when none of the records RecordCount gave is of that kind.
@@ -51,4 +56,4 @@ PrintOutcome PreviewDocument(AgendaConfig& config, long docId, DocumentJob& job)
 // Sends a document laid out whole, such as the one a preview showed, to the agenda's
 // printer; when the printer does not take it, the one message saying why is shown here.
 // Printed or Failed.
-PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job);
+PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job, const SendingNotice& sending = {});

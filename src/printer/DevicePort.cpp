@@ -5,15 +5,18 @@
 #include <utility>
 
 #include "framework/FormatText.h"
+#include "framework/WideText.h"
+#include "printer/JobCancel.h"
 #include "printer/PortNames.h"
 
 namespace {
 
 class DevicePort : public PrinterPort {
 public:
-    DevicePort(FileHandle file, std::string name, DWORD timeoutMs)
+    DevicePort(FileHandle file, std::string name, DWORD timeoutMs, bool created)
         : file_(std::move(file)), name_(std::move(name)), timeoutMs_(timeoutMs),
-          done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), eventError_(done_ ? DWORD(ERROR_SUCCESS) : GetLastError())
+          done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          eventError_(done_ ? DWORD(ERROR_SUCCESS) : GetLastError()), created_(created)
     {
         // A port redirected to an ordinary file collects the jobs one after another:
         // every write goes to the end of what is there.
@@ -21,6 +24,7 @@ public:
         LARGE_INTEGER size{};
         if (disk_ && GetFileSizeEx(file_.Get(), &size))
             offset_ = static_cast<ULONGLONG>(size.QuadPart);
+        start_ = offset_;
     }
 
     bool Write(const void* bytes, size_t count) override
@@ -38,11 +42,15 @@ public:
             GetLastError() != ERROR_IO_PENDING)
             return Fail(PortErrorReason(GetLastError()));
         DWORD written = 0;
-        if (WaitForSingleObject(done_.Get(), timeoutMs_) != WAIT_OBJECT_0) {
+        const HANDLE waits[] = {done_.Get(), PrintJobsCancelledEvent()};
+        const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, timeoutMs_);
+        if (waited != WAIT_OBJECT_0) {
             // The write must be over before overlapped goes out of scope: cancelled,
             // it completes at once with whatever the device took.
             CancelIoEx(file_.Get(), &overlapped);
             GetOverlappedResult(file_.Get(), &overlapped, &written, TRUE);
+            if (waited == WAIT_OBJECT_0 + 1)
+                return Fail(PortCancelledFailure(name_));
             if (written != count)
                 return Fail(FormatText("Data nepřevzala ani za %lu s. Je zapnutá, připojená a má papír?",
                                    static_cast<unsigned long>((timeoutMs_ + 999) / 1000)));
@@ -67,8 +75,24 @@ public:
     // Small enough for a printer at its slowest to take one within the shortest time-out.
     size_t WriteLimit() const override { return disk_ ? 0 : 4096; }
 
-    // What a device has taken is on paper already; there is nothing to take back.
-    void Abort() override { file_.Reset(); }
+    // What a device has taken is on paper already; there is nothing to take back. A file
+    // is cut back to what it held before the job, and one the job made is removed.
+    void Abort() override
+    {
+        if (!file_.Valid())
+            return;
+        if (!disk_) {
+            file_.Reset();
+            return;
+        }
+        LARGE_INTEGER start{};
+        start.QuadPart = static_cast<LONGLONG>(start_);
+        if (SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN))
+            SetEndOfFile(file_.Get());
+        file_.Reset();
+        if (created_ && start_ == 0)
+            DeleteFileW(ToWide(name_).c_str());
+    }
 
     // A file on a share may report a failed write only when it is flushed.
     bool Close() override
@@ -95,8 +119,10 @@ private:
     DWORD timeoutMs_;
     KernelHandle done_;
     DWORD eventError_;
+    bool created_;
     bool disk_ = false;
     ULONGLONG offset_ = 0;
+    ULONGLONG start_ = 0;  // where this job's bytes begin in a file
 };
 
 }  // namespace
@@ -109,7 +135,7 @@ FileHandle OpenDevice(const std::wstring& name, bool& created)
     return file;
 }
 
-std::unique_ptr<PrinterPort> MakeDevicePort(FileHandle file, std::string name, DWORD timeoutMs)
+std::unique_ptr<PrinterPort> MakeDevicePort(FileHandle file, std::string name, DWORD timeoutMs, bool created)
 {
-    return std::make_unique<DevicePort>(std::move(file), std::move(name), timeoutMs);
+    return std::make_unique<DevicePort>(std::move(file), std::move(name), timeoutMs, created);
 }

@@ -14,5 +14,6 @@
 FileHandle OpenDevice(const std::wstring& name, bool& created);
 
 // The port that writes to an opened device, each write given up after timeoutMs; a file
-// collects the jobs one after another.
-std::unique_ptr<PrinterPort> MakeDevicePort(FileHandle file, std::string name, DWORD timeoutMs);
+// collects the jobs one after another. created: the opening made the file, which a job
+// given up then removes again.
+std::unique_ptr<PrinterPort> MakeDevicePort(FileHandle file, std::string name, DWORD timeoutMs, bool created);

@@ -9,6 +9,7 @@
 #include "framework/SystemText.h"
 #include "framework/WideText.h"
 #include "printer/DevicePort.h"
+#include "printer/JobCancel.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterQueues.h"
 
@@ -73,7 +74,7 @@ std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& portName, const 
         return nullptr;
     if (printer)
         return StartQueueJob(std::move(printer), name, job.name, failure);
-    return MakeDevicePort(std::move(file), name, job.timeoutMs);
+    return MakeDevicePort(std::move(file), name, job.timeoutMs, created);
 }
 
 std::string CheckPrinterPort(const std::string& portName, const std::string& settingsFile)
@@ -106,26 +107,40 @@ bool SendToPort(const std::string& portName, const PortJob& job, const std::stri
                 std::string& failure)
 {
     const std::string name = TrimmedPortName(portName);
+    // Given up before it began: not even a file is made.
+    if (PrintJobsCancelled()) {
+        failure = PortCancelledFailure(name);
+        return false;
+    }
     std::string reason;
     std::unique_ptr<PrinterPort> port = OpenPrinterPort(name, job, reason);
     if (!port) {
         failure = PortOpenFailure(name, reason);
         return false;
     }
+    // Until it is closed, a job that does not go on (a failure, an exception) is given up.
+    struct Unfinished {
+        PrinterPort* port;
+        ~Unfinished()
+        {
+            if (port)
+                port->Abort();
+        }
+    } unfinished{port.get()};
     TracePort("Tisk: " + port->Description());
     const size_t limit = port->WriteLimit() ? port->WriteLimit() : bytes.size();
     unsigned long long sent = 0;
     for (int copy = 0; copy < std::max(copies, 1); ++copy) {
         for (size_t at = 0; at < bytes.size(); at += limit) {
             const size_t count = std::min(limit, bytes.size() - at);
-            if (!port->Write(bytes.data() + at, count)) {
-                failure = PortWriteFailure(name, port->Failure());
-                port->Abort();
+            if (PrintJobsCancelled() || !port->Write(bytes.data() + at, count)) {
+                failure = PrintJobsCancelled() ? PortCancelledFailure(name) : PortWriteFailure(name, port->Failure());
                 return false;
             }
             sent += count;
         }
     }
+    unfinished.port = nullptr;
     if (!port->Close()) {
         failure = PortWriteFailure(name, port->Failure());
         return false;

@@ -25,8 +25,8 @@ public:
     virtual void Flush() {}
     // Ends the job; false, with Failure(), when the destination did not take it.
     virtual bool Close() = 0;
-    // Gives the job up after a failure: a queue drops what it holds, a device keeps what
-    // it has taken already.
+    // Gives the job up after a failure: a queue drops what it holds, a file is cut back to
+    // what it held before the job, a device keeps what it has taken already.
     virtual void Abort() {}
     // The most one write should carry, so that each write's time-out measures a printer
     // that takes nothing rather than a long document; 0 for no limit.
@@ -91,7 +91,8 @@ std::string PortErrorReason(DWORD error);
 
 // Sends bytes, copies times over, as one job to the named port, in as few writes as the
 // port allows. False, with the message for the user in failure, when the port did not
-// open or did not take all of it; a queue's job is then given up. Nothing is shown here.
+// open or did not take all of it, or print jobs were cancelled (JobCancel.h); the job is
+// then given up. Nothing is shown here.
 bool SendToPort(const std::string& name, const PortJob& job, const std::string& bytes, int copies,
                 std::string& failure);
 

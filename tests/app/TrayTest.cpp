@@ -15,6 +15,7 @@
 #include "app/TrayApp.h"
 #include "app/TrayDlg.h"
 #include "config/HostFiles.h"
+#include "host/ComponentApartment.h"
 #include "host/ComponentRegistration.h"
 #include "host/HostTable.h"
 #include "res/resource.h"
@@ -242,6 +243,49 @@ TEST(TrayDlgTest, CloseRequestEndsItAsKonecButAPrintEndsFirst)
     OleUninitialize();
 }
 
+TEST(TrayDlgTest, TheMenuOpensOneOfEachDialogKonecBringsAnOpenOneForwardAndALostIconComesBack)
+{
+    MessageBoxRecorder boxes;  // no host installed: Load says so
+    OleInitialize(nullptr);
+    Driven<CTrayDlg> dialog;
+    const auto command = [](HWND d, int id) { PostMessageA(d, WM_COMMAND, id, 0); };
+    std::vector<bool> shown;  // after Konec: the dialog open once and in front
+    bool iconBack = false;
+    const auto afterKonec = [&](const char* title, int close, bool konec) {
+        return [&, title, close, konec](HWND d) {
+            const HWND open = FindWindowA("#32770", title);
+            shown.push_back(open && !FindWindowExA(nullptr, open, "#32770", title) && GetForegroundWindow() == open);
+            PostMessageA(open, WM_COMMAND, close, 0);
+            if (konec)
+                command(d, ID_APP_EXIT);
+        };
+    };
+    dialog.Then([&](HWND d) { command(d, ID_SETTINGS); })
+        .Then([&](HWND d) { command(d, ID_APP_ABOUT); })  // from within the settings' own loop
+        .Then([&](HWND d) {
+            command(d, ID_SETTINGS);
+            command(d, ID_APP_ABOUT);
+            command(d, ID_APP_EXIT);
+        })
+        .Then(afterKonec("O aplikaci Quillet", IDOK, true))
+        .Then(afterKonec("Nastaveni agendy", IDCANCEL, false))
+        .Then([&](HWND d) {
+            // The shell announces itself while it cannot take the icon yet (here: it still
+            // has it, so adding fails), then turns out to have lost it.
+            SendMessageA(d, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+            NOTIFYICONDATAW data{};
+            data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+            data.hWnd = d;
+            Shell_NotifyIconW(NIM_DELETE, &data);
+            iconBack = RunMessagesUntil([&] { return HasTrayIcon(d); }, 5000);
+            command(d, ID_APP_EXIT);
+        });
+    EXPECT_EQ(dialog.DoModal(), 1);
+    EXPECT_EQ(shown, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(iconBack);
+    OleUninitialize();
+}
+
 // Start-up registers the host component only when its class is not registered, and then
 // only the DLL the host installed in its own folder, never one in the current directory.
 TEST(ProbeHostComponentTest, RegistersOnlyAnUnregisteredClassFromTheHostsFolder)
@@ -263,26 +307,23 @@ TEST(ProbeHostComponentTest, RegistersOnlyAnUnregisteredClassFromTheHostsFolder)
     MessageBoxRecorder boxes;
     {
         // COM lets go of the DLLs it loaded at its end, before the host's folder goes.
-        struct Com {
-            Com() { CoInitialize(nullptr); }
-            ~Com() { CoUninitialize(); }
-        } com;
+        ComponentApartment apartment(false);
         const std::string registered = FindComponentRegistration().Own();
         ASSERT_FALSE(registered.empty());
         ASSERT_TRUE(CopyFileA(built.c_str(), (hostDir + "mon2kdbe.dll").c_str(), FALSE));
-        ProbeHostComponent();  // registered: nothing is touched
+        ProbeHostComponent(apartment);  // registered: nothing is touched
         EXPECT_EQ(registered, FindComponentRegistration().Own());
 
         entry(built, "DllUnregisterServer");
         DeleteFileA((hostDir + "mon2kdbe.dll").c_str());
         SetCurrentDirectoryA(ProgramFolder().c_str());  // which holds a mon2kdbe.dll
-        ProbeHostComponent();
+        ProbeHostComponent(apartment);
         EXPECT_EQ("", FindComponentRegistration().Own());
         ASSERT_EQ(1u, boxes.Shown().size());
         EXPECT_NE(std::string::npos, boxes.Shown()[0].text.find("Spusťte quillet-print --check.")) << boxes.Shown()[0].text;
 
         ASSERT_TRUE(CopyFileA(built.c_str(), (hostDir + "mon2kdbe.dll").c_str(), FALSE));
-        ProbeHostComponent();
+        ProbeHostComponent(apartment);
         EXPECT_EQ(hostDir + "mon2kdbe.dll", FindComponentRegistration().Own());
         EXPECT_FALSE(CreateHostTable().Empty());
         EXPECT_EQ(1u, boxes.Shown().size());

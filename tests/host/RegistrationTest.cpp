@@ -1,10 +1,13 @@
 // Self-registration of mon2kdbe.dll: what DllRegisterServer writes, that DllUnregisterServer
-// takes exactly that away, and that the class can be created again afterwards.
+// takes exactly that away, that the class can be created again afterwards, and a caller
+// in the wrong apartment for its threading model.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "HostTestSupport.h"
+#include "host/ComponentRegistration.h"
 #include "host/HostTable.h"
 
 namespace {
@@ -126,6 +129,26 @@ TEST(Registration, FactoryAnswersOnlyItsClass)
     EXPECT_EQ(factory->CreateInstance(outer.Get(), IID_IUnknown, aggregated.PutVoid()), CLASS_E_NOAGGREGATION);
     // OleRun on the object succeeds: it is running as soon as it exists.
     EXPECT_EQ(OleRun(outer.Get()), S_OK);
+}
+
+// A thread in another apartment than the threading model asks for gets a proxy, which
+// cannot carry the interface; the reason names the model rather than the installation.
+TEST(Registration, AProxyWithoutMarshallingIsNamedAsTheCause)
+{
+    Component component;  // registered again at the end, as "Apartment"
+    ASSERT_TRUE(component.Loaded());
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", REG_SZ, "Free", 5));
+    std::string text;
+    std::thread([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        text = Raised([] { CreateHostTable().RecordCount(); }).Text();
+        CoUninitialize();
+    }).join();
+    EXPECT_EQ("Databázovou komponentu MoneyS3 (mon2kdbe.dll) nelze vytvořit: " + FindComponentRegistration().Own() +
+                  ": komponentu s ThreadingModel „Free“ dostává Quillet jen přes proxy a její rozhraní nelze "
+                  "mezi vlákny předávat (chybí proxy/stub pro marshalling) (0x80004002).\n"
+                  "Spusťte quillet-print --check.",
+              text);
 }
 
 }  // namespace

@@ -94,3 +94,16 @@ inline bool IsChecked(HWND dialog, int id)
 {
     return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
+
+// Runs this thread's messages until done says so, at most timeoutMs; its last answer.
+inline bool RunMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000)
+{
+    const DWORD start = GetTickCount();
+    for (MSG msg; !done(); Sleep(10)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    return true;
+}

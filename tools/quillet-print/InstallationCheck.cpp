@@ -106,7 +106,10 @@ bool CheckComponent(Report& report)
         return true;
     }
     std::string remedy;
-    if (!registration.Own().empty())
+    if (ThreadingModelFailure(table.CreationResult(), registration))
+        remedy = "nejde o chybu instalace: komponenta musí být registrována s ThreadingModel Apartment, Both, Free "
+                 "nebo bez něj; spusťte Quillet znovu, a trvá-li chyba, obraťte se na dodavatele MoneyS3";
+    else if (!registration.Own().empty())
         remedy = "přeinstalujte MoneyS3";
     else if (!registration.Other().empty())
         remedy = std::string("Quillet potřebuje komponentu pro ") + OwnBitness() + "bitové programy: zaregistrujte " +

@@ -1,7 +1,6 @@
 // quillet-print: the tray's print request from a console. Message boxes become lines on
 // the console (UTF-8); a question is answered Yes only with --yes.
 #include <windows.h>
-#include <objbase.h>
 
 #include <cerrno>
 #include <climits>
@@ -14,6 +13,7 @@
 #include "config/AgendaConfig.h"
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
+#include "host/ComponentApartment.h"
 #include "print/PrintRequest.h"
 #include "printer/PrinterPort.h"
 
@@ -112,13 +112,13 @@ int RunCheck()
         Write(Utf8FromWide(text) + "\n");
         return IDOK;
     });
-    if (FAILED(CoInitialize(nullptr))) {
+    // The one thread calls the component, in the apartment its registration asks for.
+    const ComponentApartment apartment(false);
+    if (!apartment.Entered()) {
         Write("Nelze inicializovat OLE.\n");
         return kError;
     }
-    const int status = RunInstallationCheck([](const std::string& line) { Write(Utf8FromCp1250(line)); });
-    CoUninitialize();
-    return status;
+    return RunInstallationCheck([](const std::string& line) { Write(Utf8FromCp1250(line)); });
 }
 
 }  // namespace
@@ -157,7 +157,8 @@ int main(int argc, char** argv)
     if (args.verbose)
         SetPortTrace([](const std::string& line) { Write(Utf8FromCp1250(line) + "\n"); });
 
-    if (FAILED(CoInitialize(nullptr))) {
+    const ComponentApartment apartment(false);
+    if (!apartment.Entered()) {
         Write("Nelze inicializovat OLE.\n");
         return kError;
     }
@@ -186,6 +187,5 @@ int main(int argc, char** argv)
             }
         }
     }
-    CoUninitialize();
     return status;
 }

@@ -224,6 +224,15 @@ bool DrawEscpDocument(const std::string& queue, const std::string& jobName, cons
                              Reason(GetLastError()).c_str());
         return false;
     }
+    // A job an exception leaves is given up, never printed half.
+    struct OpenDoc {
+        HDC dc;
+        ~OpenDoc()
+        {
+            if (dc)
+                AbortDoc(dc);
+        }
+    } open{dc.Get()};
     TracePort(FormatText("Tisk: tiskárna Windows '%s', úloha '%s', kresleno přes ovladač", queue.c_str(),
                          jobName.c_str()));
     int sheet = 0;
@@ -242,6 +251,7 @@ bool DrawEscpDocument(const std::string& queue, const std::string& jobName, cons
                 reason = "tisk byl zastaven";
         }
     }
+    open.dc = nullptr;
     if (!reason.empty()) {
         AbortDoc(dc.Get());
         failure = FormatText("Tisk na tiskárnu Windows '%s' se přerušil na %d. listu: %s\n\nÚloha byla zrušena, "

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -253,6 +254,11 @@ std::string ExpectedPage(const std::string& arguments)
     return ReadFile(port);
 }
 
+long CheckInstallation()
+{
+    return Run(Quoted(ReferenceFolder() + "quillet-print.exe") + " --check", ReferenceFolder());
+}
+
 void ClickTrayIcon(bool right)
 {
     // Wine's taskbar shows the notification icons from its right end, the first one
@@ -281,13 +287,14 @@ void CallEntry(const std::string& dll, const char* name)
 
 }  // namespace
 
+const char kServerKey[] = "CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}\\InprocServer32";
+
 std::string RegisteredComponent()
 {
     char path[MAX_PATH] = {};
     DWORD size = sizeof path;
-    const std::string key = "CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}\\InprocServer32";
     HKEY hkey = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | kOwnView, &hkey) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kServerKey, 0, KEY_READ | kOwnView, &hkey) != ERROR_SUCCESS)
         return {};
     const LONG read = RegQueryValueExA(hkey, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size);
     RegCloseKey(hkey);
@@ -300,6 +307,14 @@ void UnregisterComponent()
     const std::string hostFolder = "C:\\Program Files\\CIGLER SOFTWARE\\Money S3\\";
     Copy("mon2kdbe.dll", hostFolder);
     CallEntry(hostFolder + "mon2kdbe.dll", "DllUnregisterServer");
+}
+
+void SetThreadingModel(const char* model)
+{
+    if (model)
+        RegSetKeyValueA(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", REG_SZ, model, DWORD(strlen(model) + 1));
+    else
+        RegDeleteKeyValueA(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel");
 }
 
 void RestoreComponent()

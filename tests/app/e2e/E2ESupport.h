@@ -48,6 +48,8 @@ Documents NewestDocuments();
 // What the console print command prints for the same installation (its arguments
 // name the document), read from a port file of its own.
 std::string ExpectedPage(const std::string& arguments);
+// The exit status of the console command's installation check on the same installation.
+long CheckInstallation();
 
 // Clicks the tray icon on the taskbar.
 void ClickTrayIcon(bool right);
@@ -61,6 +63,8 @@ std::string RegisteredComponent();
 void UnregisterComponent();
 // Registers the build's own copy again, as the test prefix had it.
 void RestoreComponent();
+// Writes the ThreadingModel value of the component's registration; none for null.
+void SetThreadingModel(const char* model);
 bool ComponentCreatable();
 
 }  // namespace e2e

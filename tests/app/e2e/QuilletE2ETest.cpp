@@ -3,6 +3,7 @@
 // Wine desktop, printing to a port that is a file. The tests share one running Quillet
 // and run in the order written.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -293,6 +294,36 @@ TEST_F(QuilletE2E, SettingsTakeEffectOnTheNextPrintOnlyAfterOK)
 
     // Back to the first port for what follows; Quillet reads it at its next start.
     e2e::SetIniPort(e2e::PortPath());
+}
+
+// Whichever threading model the host registered its component with (none: the process's
+// main apartment only), F10 prints, F9 lists the documents and the console check passes;
+// a model changed while Quillet runs is followed at the next print.
+TEST_F(QuilletE2E, EveryThreadingModelTheHostMayRegisterPrintsPicksAndChecks)
+{
+    const e2e::Documents docs = e2e::NewestDocuments();
+    const std::string question = "Tisknout daňový doklad č. " + docs.tax.number + "?";
+    for (const char* model : {static_cast<const char*>(nullptr), "Free", "Both", "Apartment"}) {
+        const std::string name = model ? model : "none";
+        e2e::Stop(g_quillet);
+        e2e::SetThreadingModel(model);
+        g_quillet = e2e::StartQuillet();
+        ASSERT_TRUE(WaitFor([&] { return MainWindow(Pid()) != nullptr; }, kWait)) << name;
+        DeleteFileA(e2e::PortPath().c_str());
+        EXPECT_EQ(PrintAnsweredYes(VK_F10, question), e2e::ExpectedPage("--yes last-tax")) << name;
+        PressKey(VK_F9);
+        HWND picker = WaitForWindow(Pid(), "#32770", "Vyberte dokument", kWait);
+        ASSERT_NE(picker, nullptr) << name;
+        EXPECT_GT(SendMessageA(GetDlgItem(picker, 1000), LVM_GETITEMCOUNT, 0, 0), 0) << name;
+        SetForegroundWindow(picker);
+        PressKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(picker); }, kWait)) << name;
+        EXPECT_EQ(0, e2e::CheckInstallation()) << name;
+    }
+    e2e::SetThreadingModel("Free");
+    DeleteFileA(e2e::PortPath().c_str());
+    EXPECT_EQ(PrintAnsweredYes(VK_F10, question), e2e::ExpectedPage("--yes last-tax"));
+    e2e::SetThreadingModel("Apartment");
 }
 
 // With a printer that takes no data (a pipe nobody reads, each print opening an instance of

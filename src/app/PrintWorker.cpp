@@ -4,12 +4,11 @@
 #include "app/PrintWorker.h"
 
 #include <memory>
-#include <new>
-#include <stdexcept>
 #include <utility>
 
 #include "app/TrayApp.h"
 #include "app/TrayDlg.h"
+#include "framework/FailureText.h"
 #include "framework/MessageBox.h"
 #include "host/ComponentApartment.h"
 #include "print/DocPickerDlg.h"
@@ -23,27 +22,11 @@ const char kChoosing[] = "výběr dokladu";
 const char kPreviewing[] = "náhled dokladu";
 const char kSending[] = "odeslání na tiskárnu";
 
-// What the exception being handled is, in the user's words.
-std::string CurrentFailure()
-{
-    try {
-        throw;
-    } catch (const std::bad_alloc&) {
-        return "nedostatek paměti";
-    } catch (const std::length_error& error) {
-        return std::string("příliš velká data: ") + error.what();
-    } catch (const std::exception& error) {
-        return error.what();
-    } catch (...) {
-        return "neznámá chyba";
-    }
-}
-
 }  // namespace
 
 std::string UnexpectedPrintFailure(const char* stage)
 {
-    return "Tisk se nepodařil: " + CurrentFailure() + " (" + stage + ").";
+    return "Tisk se nepodařil: " + FailureText(std::current_exception()) + " (" + stage + ").";
 }
 
 PrintWorker::PrintWorker() : wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
@@ -134,7 +117,7 @@ void PrintWorker::Probe()
         try {
             ProbeHostComponent(apartment);
         } catch (...) {
-            ShowMessageBox("Databázovou komponentu MoneyS3 se nepodařilo vyzkoušet: " + CurrentFailure() + ".",
+            ShowMessageBox("Databázovou komponentu MoneyS3 se nepodařilo vyzkoušet: " + FailureText(std::current_exception()) + ".",
                            MB_OK | MB_ICONEXCLAMATION);
         }
     });

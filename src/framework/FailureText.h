@@ -5,7 +5,8 @@
 #include <exception>
 #include <string>
 
-// Code page 1250, to follow a colon: "nedostatek paměti" for exhausted memory, the
+// Code page 1250, to follow a colon: "nedostatek paměti" for exhausted memory, "příliš
+// velká data: …" for a container asked to grow past its limit, the
 // exception's own text where it has one (a host error's is in the user's words already),
 // a program fault with the library's words in brackets, else "neznámá chyba".
 std::string FailureText(const std::exception_ptr& failure);

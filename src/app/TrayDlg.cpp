@@ -8,6 +8,7 @@
 #include "app/AboutDlg.h"
 #include "app/HookLibrary.h"
 #include "config/AgendaSettingsDlg.h"
+#include "framework/Dpi.h"
 #include "framework/Files.h"
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
@@ -60,6 +61,7 @@ BOOL CTrayDlg::OnInitDialog()
     // The window has no caption to show it; the title names the taskbar button while the
     // splash is up, and lets the setup program find the running instance.
     SetWindowTextW(GetSafeHwnd(), L"Quillet");
+    FitSplashPicture();
 
     if (printer_) {
         printer_->SetNotify(GetSafeHwnd());
@@ -74,6 +76,42 @@ BOOL CTrayDlg::OnInitDialog()
                        MB_OK | MB_ICONEXCLAMATION);
     SetTimer(GetSafeHwnd(), kSplashTimer, kSplashMillis, nullptr);
     return TRUE;
+}
+
+void CTrayDlg::FitSplashPicture()
+{
+    HWND picture = GetWindow(GetSafeHwnd(), GW_CHILD);
+    const auto shown = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP size{};
+    const unsigned dpi = WindowDpi(GetSafeHwnd());
+    if (!picture || !shown || !GetObjectW(shown, sizeof size, &size) || dpi <= kDefaultDpi)
+        return;
+    const int width = ScaledForDpi(size.bmWidth, dpi);
+    const int height = ScaledForDpi(size.bmHeight, dpi);
+    WindowDC screen(GetSafeHwnd());
+    MemoryDC from(screen.Get()), to(screen.Get());
+    Bitmap scaled(CreateCompatibleBitmap(screen.Get(), width, height));
+    if (!from || !to || !scaled)
+        return;
+    {
+        SelectObjectScope source(from.Get(), shown), target(to.Get(), scaled.Get());
+        SetStretchBltMode(to.Get(), HALFTONE);
+        SetBrushOrgEx(to.Get(), 0, 0, nullptr);
+        StretchBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+    }
+    // The control answers with the picture it loaded from the resources, which is ours to
+    // delete now; the scaled one stays with this window.
+    Bitmap loaded(reinterpret_cast<HBITMAP>(
+        SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled.Get()))));
+    splash_ = std::move(scaled);
+    // The window, whose size the font gave, takes the picture's, centred on its monitor.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(GetSafeHwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    SetWindowPos(GetSafeHwnd(), nullptr, (work.left + work.right - width) / 2, (work.top + work.bottom - height) / 2,
+                 width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(picture, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CTrayDlg::OnTimer(UINT_PTR id)

@@ -11,6 +11,7 @@
 #include "app/PrintWorker.h"
 #include "config/AgendaConfig.h"
 #include "framework/Dialog.h"
+#include "framework/Gdi.h"
 #include "print/PrintRequest.h"
 
 constexpr UINT WM_TRAYNOTIFY = 0x8002;  // from the tray icon; WM_HOOKKEY is the hook library's
@@ -72,6 +73,10 @@ protected:
     bool printing_ = false;
 
 private:
+    // At more than 96 dpi the window is laid out larger than the splash picture: the picture
+    // is drawn again at the window's size.
+    void FitSplashPicture();
+
     PrintWorker* printer_;
     AgendaConfig config_;
     HICON icon_;
@@ -80,6 +85,7 @@ private:
     bool exitAfterPrint_ = false;   // "&Konec" chosen during a print
     bool closeAfterPrint_ = false;  // WM_CLOSE during a print, not withdrawn
     bool blockingEnd_ = false;      // a shutdown block reason is set
+    Bitmap splash_;                 // the splash picture at the screen's resolution, where scaled
 };
 
 // Creates the host component once. Only when its class is not registered at all is the

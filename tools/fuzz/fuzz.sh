@@ -6,8 +6,9 @@
 # Usage: tools/fuzz/fuzz.sh BUILD_DIR [BIN_DIR]
 #   BIN_DIR holds quillet-print.exe, mon2kdbe.dll and samplehost.exe (default BUILD_DIR/bin),
 #   so that saved programs of another version can be run in the same prefix. The prefix is
-#   BUILD_DIR/wineprefix, made here when missing. WINE names the loader (default wine; a
-#   64-bit build runs with WINE=/usr/lib/wine/wine64 where 32-bit programs cannot run).
+#   BUILD_DIR/wineprefix, made here when missing. WINE names the loader (default wine).
+#   Where the kernel runs no 32-bit programs, run it through scripts/emulate-i386.sh or after
+#   scripts/test.sh has registered the emulator, with QEMU_RESERVED_VA=0x81000000.
 # Per-case results go to BUILD_DIR/fuzz/results.tsv; the counts to the console.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"

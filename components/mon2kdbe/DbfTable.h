@@ -1,7 +1,7 @@
 // One open DBF table, read only: the file is mapped and checked when it opens (and again
-// when the host has appended to it), and every later read stays inside what was checked. Values come out as OLE variants
-// (DbfValue.cpp); records are sorted and sought in DbfSort.cpp, index files kept in
-// DbfIndexFile.cpp.
+// when the host has appended to it), and every later read stays inside what was checked.
+// Values come out as OLE variants (DbfValue.cpp); records are sorted and sought in
+// DbfSort.cpp, index files kept in DbfIndexFile.cpp.
 // An index is the host's index file beside the table when one was written for the table as
 // it stands (see SaveIndex), else one sorted here; Seek finds a key by binary search over
 // it and, among equal keys, lands on the first of them in index order.

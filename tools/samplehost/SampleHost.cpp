@@ -465,8 +465,8 @@ private:
         doc.firstRow = false;
         if (!stock) {
             const char* type = random_.Percent(70) ? "T" : "O";
-            items_({type, doc.id, kTextRows[random_.Below(kTextRowsCount)], "", dbf::Value::Currency(0), "",
-                        0, dbf::Value::Currency(0), dbf::Value::Currency(0)});
+            items_({type, doc.id, kTextRows[random_.Below(kTextRowsCount)], "", dbf::Value::Currency(0), "", 0,
+                    dbf::Value::Currency(0), dbf::Value::Currency(0)});
             ++summary_.otherRows;
             return;
         }
@@ -494,8 +494,7 @@ private:
         const std::int64_t price = goods.price;
         doc.base[RateSlot(goods.rate)] += LineNet(quantity, price);
         items_({"S", doc.id, card.name.empty() ? std::string(goods.name) : card.name, card.catalogue,
-                    dbf::Value::Currency(quantity), goods.unit, card.number, dbf::Value::Currency(price),
-                    goods.rate});
+                dbf::Value::Currency(quantity), goods.unit, card.number, dbf::Value::Currency(price), goods.rate});
         ++summary_.stockRows;
     }
 

@@ -105,14 +105,20 @@ bool DbfTable::SaveIndex(int index)
     if (!IndexHeader(index, &header))
         return false;
     header.entries = static_cast<uint32_t>(order_.size());
-    HANDLE file = CreateFileW(IndexFileName(index).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Written in place, sharing, because readers may have the old file mapped while the host
+    // adds to its tables (a mapped file can be neither replaced nor cut). The entries go
+    // first and the header last: only the header makes the file fit the table as it stands.
+    HANDLE file = CreateFileW(IndexFileName(index).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD wrote = 0;
     const DWORD entryBytes = static_cast<DWORD>(order_.size() * sizeof(uint32_t));
-    bool ok = WriteFile(file, &header, sizeof header, &wrote, nullptr) && wrote == sizeof header;
-    ok = ok && (entryBytes == 0 || (WriteFile(file, order_.data(), entryBytes, &wrote, nullptr) && wrote == entryBytes));
+    bool ok = SetFilePointer(file, sizeof header, nullptr, FILE_BEGIN) == sizeof header;
+    ok = ok &&
+         (entryBytes == 0 || (WriteFile(file, order_.data(), entryBytes, &wrote, nullptr) && wrote == entryBytes));
+    ok = ok && SetEndOfFile(file) && SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0;
+    ok = ok && WriteFile(file, &header, sizeof header, &wrote, nullptr) && wrote == sizeof header;
     ok = CloseHandle(file) && ok;
     if (!ok)
         DeleteFileW(IndexFileName(index).c_str());

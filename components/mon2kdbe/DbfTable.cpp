@@ -61,6 +61,11 @@ OpenStatus DbfTable::Open(const std::wstring& path)
     if (file.empty())
         return kFileMissing;
 
+    return Load(file);
+}
+
+OpenStatus DbfTable::Load(const std::wstring& file)
+{
     path_ = file;
     const OpenStatus status = Map(file);
     if (status != kOpened) {
@@ -142,6 +147,36 @@ bool DbfTable::Parse()
     recordCount_ = count;
     position_ = 0;
     return true;
+}
+
+void DbfTable::Refresh()
+{
+    if (!data_)
+        return;
+    // The header lies in the mapped view, which shows the host's writes at once: checking
+    // it costs no call into the system.
+    const uint32_t count = Le32(data_ + 4);
+    LARGE_INTEGER size;
+    if (count == recordCount_ || !GetFileSizeEx(tableFile_.File(), &size) ||
+        uint64_t(headerLength_) + uint64_t(count) * recordLength_ > uint64_t(size.QuadPart))
+        return;
+    const int index = indexField_;
+    const long position = position_;
+    const bool current = position >= 0 && position < Count();
+    const uint32_t record = current ? RecordAt(position) : 0;
+    const std::wstring file = path_;
+    Close();
+    if (Load(file) != kOpened)
+        return;
+    if (index >= 0)
+        SetIndex(index);
+    position_ = position < 0 ? -1 : Count();
+    for (long at = 0; current && at < Count(); ++at) {
+        if (RecordAt(at) == record) {
+            position_ = at;
+            break;
+        }
+    }
 }
 
 void DbfTable::Close()

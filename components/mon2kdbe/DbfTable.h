@@ -1,7 +1,7 @@
-// One open DBF table, read only: the file is mapped, checked once when it opens, and every
-// later read stays inside what was checked. Values come out as OLE variants
-// (DbfValue.cpp); records are sorted and sought in DbfSort.cpp, index files kept in
-// DbfIndexFile.cpp.
+// One open DBF table, read only: the file is mapped and checked when it opens (and again
+// when the host has appended to it), and every later read stays inside what was checked.
+// Values come out as OLE variants (DbfValue.cpp); records are sorted and sought in
+// DbfSort.cpp, index files kept in DbfIndexFile.cpp.
 // An index is the host's index file beside the table when one was written for the table as
 // it stands (see SaveIndex), else one sorted here; Seek finds a key by binary search over
 // it and, among equal keys, lands on the first of them in index order.
@@ -38,6 +38,11 @@ public:
     // A file too large to map into this process's address space throws TableError.
     OpenStatus Open(const std::wstring& path);
     void Close();
+    // Takes in the records the host has appended since the table was mapped: its header
+    // counts more than were read, and the file holds them. The index in force and the
+    // current record stay. Only where a walk begins, never within one; a count the file
+    // does not hold yet is taken at a later call. Throws TableError like Open.
+    void Refresh();
     bool IsOpen() const { return data_ != nullptr; }
 
     long Count() const { return static_cast<long>(OrderSize()); }
@@ -76,6 +81,7 @@ private:
     };
 
     // The file and the order in force (DbfTable.cpp).
+    OpenStatus Load(const std::wstring& file);
     OpenStatus Map(const std::wstring& file);
     bool Parse();
     const unsigned char* Record(uint32_t number) const { return data_ + headerLength_ + size_t(number) * recordLength_; }

@@ -141,13 +141,15 @@ public:
 
     HRESULT STDMETHODCALLTYPE RecordCount(long* count) override
     {
-        return Guard(count, [&] { *count = Opened().Count(); });
+        return Guard(count, [&] { *count = Refreshed().Count(); });
     }
 
-    HRESULT STDMETHODCALLTYPE MoveFirst(long* status) override { return Move(status, &DbfTable::MoveFirst); }
-    HRESULT STDMETHODCALLTYPE MoveLast(long* status) override { return Move(status, &DbfTable::MoveLast); }
-    HRESULT STDMETHODCALLTYPE MovePrev(long* status) override { return Move(status, &DbfTable::MovePrev); }
-    HRESULT STDMETHODCALLTYPE MoveNext(long* status) override { return Move(status, &DbfTable::MoveNext); }
+    // A walk begins at either end or at a sought key: there the records the host has
+    // appended meanwhile are taken in. Within a walk the table stays as it was.
+    HRESULT STDMETHODCALLTYPE MoveFirst(long* status) override { return Move(status, &DbfTable::MoveFirst, true); }
+    HRESULT STDMETHODCALLTYPE MoveLast(long* status) override { return Move(status, &DbfTable::MoveLast, true); }
+    HRESULT STDMETHODCALLTYPE MovePrev(long* status) override { return Move(status, &DbfTable::MovePrev, false); }
+    HRESULT STDMETHODCALLTYPE MoveNext(long* status) override { return Move(status, &DbfTable::MoveNext, false); }
 
     HRESULT STDMETHODCALLTYPE FieldValue(BSTR name, VARIANT* value) override
     {
@@ -161,13 +163,14 @@ public:
     // binary search over the index); 0 when not, and the position stays.
     HRESULT STDMETHODCALLTYPE Seek(VARIANT key, long* status) override
     {
-        return Guard(status, [&] { *status = Opened().Seek(Dereferenced(key)) ? kMon2kSeekFound : 0; });
+        return Guard(status, [&] { *status = Refreshed().Seek(Dereferenced(key)) ? kMon2kSeekFound : 0; });
     }
 
     HRESULT STDMETHODCALLTYPE SetIndex(BSTR field, long* status) override
     {
         return Guard(status, [&] {
-            Opened().SetIndex(Field(field));
+            DbfTable& table = Refreshed();
+            table.SetIndex(Field(field));
             *status = 0;
         });
     }
@@ -194,9 +197,9 @@ private:
     }
 
     // Status 0 when a record is current after the move, 1 when the move left the table.
-    HRESULT Move(long* status, bool (DbfTable::*move)())
+    HRESULT Move(long* status, bool (DbfTable::*move)(), bool beginsWalk)
     {
-        return Guard(status, [&] { *status = (Opened().*move)() ? 0 : 1; });
+        return Guard(status, [&] { *status = ((beginsWalk ? Refreshed() : Opened()).*move)() ? 0 : 1; });
     }
 
     DbfTable& Opened()
@@ -204,6 +207,12 @@ private:
         if (!table_.IsOpen())
             throw TableError{kErrNotOpen, L"Table is not open: " + (path_.empty() ? L"(no path given)" : path_)};
         return table_;
+    }
+
+    DbfTable& Refreshed()
+    {
+        Opened().Refresh();
+        return Opened();
     }
 
     int Field(BSTR name)

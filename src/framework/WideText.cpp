@@ -69,3 +69,15 @@ std::string ToCp1250Shown(const std::wstring& text)
     BOOL usedDefault = FALSE;
     return Convert(text.data(), text.size(), &usedDefault);
 }
+
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int count = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), count, result.data(), size, nullptr, nullptr);
+    return result;
+}

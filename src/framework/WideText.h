@@ -1,5 +1,6 @@
 // The one crossing between the program's text, code page 1250 whatever the system's ANSI
-// code page is, and the UTF-16 that Windows shows on the screen.
+// code page is, and the UTF-16 that Windows shows on the screen (and the UTF-8 of the files
+// the program writes for others to open).
 #pragma once
 
 #include <string>
@@ -14,3 +15,6 @@ bool ToCp1250(const std::wstring& text, std::string& result, size_t* bad = nullp
 // For texts that are only shown (the system's messages): a character 1250 cannot hold
 // becomes '?'.
 std::string ToCp1250Shown(const std::wstring& text);
+
+// UTF-16 as UTF-8; a lone surrogate becomes U+FFFD.
+std::string ToUtf8(const std::wstring& text);

@@ -10,6 +10,7 @@
 
 #include "config/AgendaConfig.h"
 #include "config/HostFiles.h"
+#include "framework/WideText.h"
 #include "host/HostTable.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/TempFile.h"
@@ -21,34 +22,53 @@ struct RunResult {
     std::string output;
 };
 
-// Runs samplehost.exe from beside this program, its output going to a file.
+// samplehost.exe from beside this program, its output going to a file; the arguments are
+// code page 1250, as the program reads them.
+class SampleHostRun {
+public:
+    explicit SampleHostRun(const std::string& arguments)
+    {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE file = CreateFileA(output_.Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            throw std::runtime_error("cannot create the output file");
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = file;
+        startup.hStdError = file;
+        std::wstring commandLine = ToWide("\"" + ProgramFolder() + "samplehost.exe\" " + arguments);
+        const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                            &startup, &process_);
+        CloseHandle(file);
+        if (!started)
+            throw std::runtime_error("cannot start samplehost.exe");
+    }
+    ~SampleHostRun() { Wait(); }
+
+    RunResult Wait()
+    {
+        RunResult result;
+        if (!process_.hProcess)
+            return result;
+        WaitForSingleObject(process_.hProcess, INFINITE);
+        GetExitCodeProcess(process_.hProcess, &result.exitCode);
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+        process_ = {};
+        result.output = output_.Read();
+        return result;
+    }
+
+private:
+    TempFile output_{"shs"};
+    PROCESS_INFORMATION process_{};
+};
+
 RunResult RunSampleHost(const std::string& arguments)
 {
-    TempFile output("shs");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileA(output.Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot create the output file");
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = file;
-    startup.hStdError = file;
-    PROCESS_INFORMATION process{};
-    std::string commandLine = "\"" + ProgramFolder() + "samplehost.exe\" " + arguments;
-    const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                       &startup, &process);
-    CloseHandle(file);
-    if (!started)
-        throw std::runtime_error("cannot start samplehost.exe");
-    WaitForSingleObject(process.hProcess, INFINITE);
-    RunResult result;
-    GetExitCodeProcess(process.hProcess, &result.exitCode);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    result.output = output.Read();
-    return result;
+    return SampleHostRun(arguments).Wait();
 }
 
 // The value after "label" up to the line end in the generator's summary.
@@ -242,6 +262,46 @@ TEST_F(SampleHostTest, SameSeedGivesSameTables)
     EXPECT_NE(items, read(config_.YearDir + "SkSezPol.dbf").substr(4));
 }
 
+// The host saves a document while Quillet has its tables open: the header first, its rows a
+// moment later. Tables opened before see each as it comes, and the index files fit again.
+TEST_F(SampleHostTest, AnAddedDocumentReachesTablesOpenedBeforeIt)
+{
+    ASSERT_NO_FATAL_FAILURE(GenerateAndLoad("--documents 12 --items 40 --cards 20"));
+    HostTable documents = Open(config_.YearDir + "SkSezDok", 12);
+    HostTable items = Open(config_.YearDir + "SkSezPol", 40);
+    items.SetIndex("CDokladu");
+    documents.SetIndex("CDokladu");
+    documents.MoveFirst();
+    documents.MoveNext();
+    const long second = IntegerOf(documents.FieldValue("CDokladu"));
+    SampleHostRun add("--root C:\\ --seed 7 --add-document D --add-items 3 --rows-after 4000 "
+                      "--vystavil \"Jiří Dvořák\"");
+    for (int waited = 0; documents.RecordCount() == 12 && waited < 30000; waited += 20)
+        Sleep(20);
+    ASSERT_EQ(13, documents.RecordCount());
+    EXPECT_EQ(second, IntegerOf(documents.FieldValue("CDokladu"))) << "the current record stays";
+    documents.MoveLast();
+    const long id = IntegerOf(documents.FieldValue("CDokladu"));
+    EXPECT_EQ("Ji\xF8\xED Dvo\xF8\xE1k", StringOf(documents.FieldValue("Vystavil")));
+    EXPECT_NE(7, items.Seek(id)) << "the rows come after the header";
+
+    const RunResult run = add.Wait();
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_EQ(std::to_string(id) + " " + StringOf(documents.FieldValue("CisloDokla")),
+              SummaryValue(run.output, "document:"));
+    EXPECT_EQ(43, items.RecordCount());
+    ASSERT_EQ(7, items.Seek(id));
+    for (int row = 0; row < 3; ++row, items.MoveNext())
+        EXPECT_EQ(id, IntegerOf(items.FieldValue("CDokladu"))) << row;
+    EXPECT_FALSE(items.MoveNext());
+    for (const auto& [table, count] : {std::pair<const char*, long>{"SkSezDok", 13}, {"SkSezPol", 43}}) {
+        const std::string index = FileBytes(config_.YearDir + table + ".CDokladu.idx");
+        ASSERT_EQ(48u + 4 * count, index.size()) << table;
+        EXPECT_EQ(count, *reinterpret_cast<const long*>(index.data() + 12)) << table << ": records it fits";
+        EXPECT_EQ(count, *reinterpret_cast<const long*>(index.data() + 44)) << table << ": its entries";
+    }
+}
+
 TEST(SampleHostArguments, BadArgumentsAreRefusedWithAMessage)
 {
     const struct {
@@ -257,6 +317,12 @@ TEST(SampleHostArguments, BadArgumentsAreRefusedWithAMessage)
         {"--root C:\\qlt-never --agenda a\\b", "plain folder names"},
         {"--root C:\\qlt-never --colour red", "unknown option --colour"},
         {"--root", "missing value after --root"},
+        {"--add-document P", "--add-document needs --root"},
+        {"--root C:\\qlt-never --add-document p", "--add-document takes P"},
+        {"--root C:\\qlt-never --add-document P --items 3", "lay out a new one"},
+        {"--root C:\\qlt-never --rows-after 10", "go with --add-document"},
+        {"--root C:\\qlt-never --add-document P --vystavil 1234567890123456789012345678901", "longer than 30"},
+        {"--root C:\\qlt-never --add-document D", "cannot read the table"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);

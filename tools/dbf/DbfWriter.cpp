@@ -71,15 +71,16 @@ void PutLittleEndian(char* out, std::uint64_t value, int bytes)
         out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-}  // namespace
-
-DbfWriter::DbfWriter(const std::string& path, std::vector<Field> fields)
-    : path_(path), fields_(std::move(fields))
+// Gives each field its natural length and decimals where none were given and checks them;
+// returns the record length, deletion flag included. foxPro tells whether a binary field
+// needs FoxPro's layout.
+size_t Normalize(std::vector<Field>& fields, bool* foxPro)
 {
-    if (fields_.empty())
+    if (fields.empty())
         throw std::runtime_error("a table needs at least one field");
     size_t recordLength = 1;
-    for (Field& field : fields_) {
+    *foxPro = false;
+    for (Field& field : fields) {
         if (field.name.empty() || field.name.size() > 10)
             throw std::runtime_error("field name '" + field.name + "' must have 1 to 10 characters");
         if (field.length == 0)
@@ -89,7 +90,7 @@ DbfWriter::DbfWriter(const std::string& path, std::vector<Field> fields)
         if (field.length <= 0 || field.length > 254 || field.decimals < 0 || field.decimals > 15)
             Fail(field, "bad length or decimals");
         if (IsBinary(field.type)) {
-            foxPro_ = true;
+            *foxPro = true;
             if (field.length != NaturalLength(field.type))
                 Fail(field, "binary fields have a fixed length");
         }
@@ -97,77 +98,10 @@ DbfWriter::DbfWriter(const std::string& path, std::vector<Field> fields)
     }
     if (recordLength > 65535)
         throw std::runtime_error("record too long");
-    record_.resize(recordLength);
-
-    file_ = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot create " + path_);
-    buffer_.reserve(kBlock);
-    WriteHeader();
+    return recordLength;
 }
 
-DbfWriter::~DbfWriter()
-{
-    try {
-        Close();
-    } catch (...) {
-    }
-}
-
-void DbfWriter::WriteHeader()
-{
-    char header[32] = {};
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    const size_t headerLength =
-        32 + 32 * fields_.size() + 1 + (foxPro_ ? kBacklinkSize : 0);
-    header[0] = static_cast<char>(foxPro_ ? 0x30 : 0x03);
-    header[1] = static_cast<char>(now.wYear - 1900);
-    header[2] = static_cast<char>(now.wMonth);
-    header[3] = static_cast<char>(now.wDay);
-    PutLittleEndian(header + 4, count_, 4);
-    PutLittleEndian(header + 8, headerLength, 2);
-    PutLittleEndian(header + 10, record_.size(), 2);
-    header[29] = static_cast<char>(kCodePage1250);
-    Put(header, sizeof header);
-
-    size_t offset = 1;
-    for (const Field& field : fields_) {
-        char descriptor[32] = {};
-        std::memcpy(descriptor, field.name.data(), field.name.size());
-        descriptor[11] = static_cast<char>(field.type);
-        PutLittleEndian(descriptor + 12, offset, 4);
-        descriptor[16] = static_cast<char>(field.length);
-        descriptor[17] = static_cast<char>(field.decimals);
-        Put(descriptor, sizeof descriptor);
-        offset += field.length;
-    }
-    Put("\r", 1);
-    if (foxPro_) {
-        const std::vector<char> backlink(kBacklinkSize, 0);
-        Put(backlink.data(), backlink.size());
-    }
-}
-
-void DbfWriter::Write(const std::vector<Value>& values, bool deleted)
-{
-    if (file_ == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("table already closed: " + path_);
-    if (values.size() != fields_.size())
-        throw std::runtime_error("record has " + std::to_string(values.size()) + " values for " +
-                                 std::to_string(fields_.size()) + " fields");
-    record_[0] = deleted ? '*' : ' ';
-    char* out = record_.data() + 1;
-    for (size_t i = 0; i < fields_.size(); ++i) {
-        Encode(fields_[i], values[i], out);
-        out += fields_[i].length;
-    }
-    Put(record_.data(), record_.size());
-    ++count_;
-}
-
-void DbfWriter::Encode(const Field& field, const Value& value, char* out) const
+void EncodeField(const Field& field, const Value& value, char* out)
 {
     using Kind = Value::Kind;
     const Kind kind = value.GetKind();
@@ -261,6 +195,94 @@ void DbfWriter::Encode(const Field& field, const Value& value, char* out) const
     std::memcpy(out + (rightAligned ? length - text.size() : 0), text.data(), text.size());
 }
 
+// The record's bytes: its deletion flag, then each value in its field.
+void EncodeRecord(const std::string& path, const std::vector<Field>& fields, const std::vector<Value>& values,
+                  bool deleted, std::vector<char>& record)
+{
+    if (values.size() != fields.size())
+        throw std::runtime_error("record for " + path + " has " + std::to_string(values.size()) + " values for " +
+                                 std::to_string(fields.size()) + " fields");
+    record[0] = deleted ? '*' : ' ';
+    char* out = record.data() + 1;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        EncodeField(fields[i], values[i], out);
+        out += fields[i].length;
+    }
+}
+
+// The header's date of the last change: years since 1900, month, day.
+void PutToday(char* out)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    out[0] = static_cast<char>(now.wYear - 1900);
+    out[1] = static_cast<char>(now.wMonth);
+    out[2] = static_cast<char>(now.wDay);
+}
+
+}  // namespace
+
+DbfWriter::DbfWriter(const std::string& path, std::vector<Field> fields)
+    : path_(path), fields_(std::move(fields))
+{
+    record_.resize(Normalize(fields_, &foxPro_));
+
+    file_ = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file_ == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot create " + path_);
+    buffer_.reserve(kBlock);
+    WriteHeader();
+}
+
+DbfWriter::~DbfWriter()
+{
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+void DbfWriter::WriteHeader()
+{
+    char header[32] = {};
+    const size_t headerLength =
+        32 + 32 * fields_.size() + 1 + (foxPro_ ? kBacklinkSize : 0);
+    header[0] = static_cast<char>(foxPro_ ? 0x30 : 0x03);
+    PutToday(header + 1);
+    PutLittleEndian(header + 4, count_, 4);
+    PutLittleEndian(header + 8, headerLength, 2);
+    PutLittleEndian(header + 10, record_.size(), 2);
+    header[29] = static_cast<char>(kCodePage1250);
+    Put(header, sizeof header);
+
+    size_t offset = 1;
+    for (const Field& field : fields_) {
+        char descriptor[32] = {};
+        std::memcpy(descriptor, field.name.data(), field.name.size());
+        descriptor[11] = static_cast<char>(field.type);
+        PutLittleEndian(descriptor + 12, offset, 4);
+        descriptor[16] = static_cast<char>(field.length);
+        descriptor[17] = static_cast<char>(field.decimals);
+        Put(descriptor, sizeof descriptor);
+        offset += field.length;
+    }
+    Put("\r", 1);
+    if (foxPro_) {
+        const std::vector<char> backlink(kBacklinkSize, 0);
+        Put(backlink.data(), backlink.size());
+    }
+}
+
+void DbfWriter::Write(const std::vector<Value>& values, bool deleted)
+{
+    if (file_ == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("table already closed: " + path_);
+    EncodeRecord(path_, fields_, values, deleted, record_);
+    Put(record_.data(), record_.size());
+    ++count_;
+}
+
 void DbfWriter::Put(const void* data, size_t size)
 {
     const char* bytes = static_cast<const char*>(data);
@@ -299,6 +321,70 @@ void DbfWriter::Close()
     if (SetFilePointer(file, 4, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
         !WriteFile(file, count, sizeof count, &written, nullptr) || written != sizeof count)
         throw std::runtime_error("cannot write " + path_);
+}
+
+DbfAppender::DbfAppender(const std::string& path, std::vector<Field> fields)
+    : path_(path), fields_(std::move(fields))
+{
+    bool foxPro = false;
+    record_.resize(Normalize(fields_, &foxPro) + 1);
+    // Readers share writing, as the table component's reader does.
+    file_ = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file_ == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot open the table " + path_);
+    ReadLayout();
+}
+
+DbfAppender::~DbfAppender()
+{
+    CloseHandle(file_);
+}
+
+void DbfAppender::ReadLayout()
+{
+    unsigned char header[32];
+    DWORD got = 0;
+    if (!ReadFile(file_, header, sizeof header, &got, nullptr) || got != sizeof header)
+        throw std::runtime_error("cannot read the table " + path_);
+    count_ = header[4] | (header[5] << 8) | (header[6] << 16) | (std::uint32_t(header[7]) << 24);
+    headerLength_ = header[8] | (header[9] << 8);
+    const size_t recordLength = header[10] | (header[11] << 8);
+    std::vector<unsigned char> descriptors(headerLength_ > 32 ? headerLength_ - 32 : 0);
+    bool fits = recordLength == record_.size() - 1 && descriptors.size() >= 32 * fields_.size() + 1 &&
+                ReadFile(file_, descriptors.data(), DWORD(descriptors.size()), &got, nullptr) &&
+                got == descriptors.size();
+    for (size_t i = 0; fits && i < fields_.size(); ++i) {
+        const unsigned char* d = descriptors.data() + 32 * i;
+        const Field& field = fields_[i];
+        fits = std::strncmp(reinterpret_cast<const char*>(d), field.name.c_str(), 11) == 0 &&
+               d[11] == static_cast<unsigned char>(field.type) && d[16] == field.length && d[17] == field.decimals;
+    }
+    if (!fits || descriptors[32 * fields_.size()] != 0x0D)
+        throw std::runtime_error("the table " + path_ + " is not laid out as expected");
+}
+
+void DbfAppender::WriteAt(std::uint64_t offset, const void* data, size_t size)
+{
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD written = 0;
+    if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
+        !WriteFile(file_, data, static_cast<DWORD>(size), &written, nullptr) || written != size)
+        throw std::runtime_error("cannot write " + path_);
+}
+
+void DbfAppender::Add(const std::vector<Value>& values)
+{
+    EncodeRecord(path_, fields_, values, false, record_);
+    record_.back() = '\x1A';
+    WriteAt(headerLength_ + std::uint64_t(count_) * (record_.size() - 1), record_.data(), record_.size());
+    // The date of the change and the count lie side by side: one write.
+    char dateAndCount[7];
+    PutToday(dateAndCount);
+    PutLittleEndian(dateAndCount + 3, count_ + 1, 4);
+    WriteAt(1, dateAndCount, sizeof dateAndCount);
+    ++count_;
 }
 
 }  // namespace dbf

@@ -100,7 +100,6 @@ public:
 
 private:
     void Write(const std::vector<Value>& values, bool deleted);
-    void Encode(const Field& field, const Value& value, char* out) const;
     void WriteHeader();
     void Put(const void* data, size_t size);
     void Flush();
@@ -112,6 +111,32 @@ private:
     std::vector<char> record_;
     std::uint32_t count_ = 0;
     bool foxPro_ = false;
+};
+
+// Adds records to a table that others may be reading, the way the host does: each record
+// takes the place of the end mark, a new end mark follows it, and only then does the header
+// count it, so that a reader never counts a record the file does not hold yet. The table
+// must be laid out as fields (checked when it opens); only one appender at a time. Throws
+// std::runtime_error like DbfWriter.
+class DbfAppender {
+public:
+    DbfAppender(const std::string& path, std::vector<Field> fields);
+    ~DbfAppender();
+    DbfAppender(const DbfAppender&) = delete;
+    DbfAppender& operator=(const DbfAppender&) = delete;
+
+    void Add(const std::vector<Value>& values);
+
+private:
+    void ReadLayout();
+    void WriteAt(std::uint64_t offset, const void* data, size_t size);
+
+    std::string path_;
+    std::vector<Field> fields_;
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    std::vector<char> record_;
+    size_t headerLength_ = 0;
+    std::uint32_t count_ = 0;
 };
 
 }  // namespace dbf

@@ -36,20 +36,9 @@ const char kUsage[] =
 
 enum ExitStatus { kPrinted = 0, kNothingPrinted = 1, kError = 2 };
 
-std::string Utf8FromWide(const std::wstring& wide)
-{
-    if (wide.empty())
-        return {};
-    const int wideLength = static_cast<int>(wide.size());
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
 std::string Utf8FromCp1250(const std::string& text)
 {
-    return Utf8FromWide(ToWide(text));
+    return ToUtf8(ToWide(text));
 }
 
 void Write(const std::string& utf8)
@@ -109,7 +98,7 @@ int RunCheck()
 {
     SetConsoleOutputCP(CP_UTF8);
     SetMessageBoxHandler([](const std::wstring& text, UINT) {
-        Write(Utf8FromWide(text) + "\n");
+        Write(ToUtf8(text) + "\n");
         return IDOK;
     });
     // The one thread calls the component, in the apartment its registration asks for.
@@ -144,7 +133,7 @@ int main(int argc, char** argv)
     int shown = 0;
     SetMessageBoxHandler([&](const std::wstring& text, UINT flags) {
         ++shown;
-        std::string line = Utf8FromWide(text);
+        std::string line = ToUtf8(text);
         if ((flags & MB_TYPEMASK) == MB_YESNO) {
             const int answer = args.yes ? IDYES : IDNO;
             Write(line + (answer == IDYES ? " [Ano]\n" : " [Ne]\n"));

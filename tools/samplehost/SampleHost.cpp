@@ -2,6 +2,7 @@
 // an agenda with stock cards and a year with documents and items) under a folder standing
 // for a drive, and optionally a Quillet.ini. Deterministic from the seed.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "SampleData.h"
 #include "TableIndex.h"
 #include "framework/Files.h"
+#include "framework/WideText.h"
 
 using namespace samplehost;
 
@@ -27,6 +30,8 @@ const char kUsage[] =
     "usage: samplehost [--root FOLDER] [--drive X:] [--data-root PATH] [--agenda NAME]\n"
     "                  [--year NAME] [--documents N] [--items N] [--cards N] [--seed N]\n"
     "                  [--quillet-ini FOLDER|FILE] [--port PORT]\n"
+    "       samplehost [--root ...] --add-document P|D [--add-items N] [--rows-after MS]\n"
+    "                  [--vystavil NAME] [--seed N]\n"
     "  --root FOLDER      folder standing for the drive (e.g. C:\\); lays out the host there\n"
     "  --drive X:         the drive the INI files name (default C:)\n"
     "  --data-root PATH   host data root on that drive (default X:\\Program Files\\CIGLER SOFTWARE\\Money S3\\Data)\n"
@@ -37,7 +42,17 @@ const char kUsage[] =
     "  --cards N          stock card numbers in use; about one in twenty has no card (default 60)\n"
     "  --seed N           seed of the data (default 1)\n"
     "  --quillet-ini P    also writes Quillet.ini with the seller's data (into folder P, or as file P)\n"
-    "  --port PORT        printer port written to Quillet.ini (default LPT1:)\n";
+    "  --port PORT        printer port written to Quillet.ini (default LPT1:)\n"
+    "  --add-document K   adds one document of kind K (P or D) to the installation laid out\n"
+    "                     under --root with the same --drive, --data-root, --agenda and --year,\n"
+    "                     while others may read it, as the host does: the header first, then\n"
+    "                     its item rows; prints the new document's id and number\n"
+    "  --add-items N      item rows of the added document (default 3)\n"
+    "  --rows-after MS    milliseconds between the header and the rows (default 500)\n"
+    "  --vystavil NAME    who issued the added document (field Vystavil; default a sample clerk)\n";
+
+// The width of the field "Vystavil", who issued a document.
+const size_t kVystavilLength = 30;
 
 struct Options {
     std::string root;
@@ -51,6 +66,12 @@ struct Options {
     std::uint64_t seed = 1;
     std::string quilletIni;
     std::string port = "LPT1:";
+    bool layoutSizes = false;  // --documents, --items or --cards given
+    std::string addKind;       // "P" or "D" when adding a document
+    long long addItems = 3;
+    long long rowsAfter = 500;
+    bool addOptions = false;   // --add-items, --rows-after or --vystavil given
+    std::string vystavil;      // code page 1250
 };
 
 // splitmix64: the same sequence on every platform and compiler.
@@ -87,6 +108,20 @@ long long ParseCount(const std::string& option, const char* text, long long max)
     return value;
 }
 
+// The argument at index as the user typed it, in code page 1250, which the ANSI arguments
+// do not give on a system with another code page.
+std::string Cp1250Argument(int index)
+{
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::wstring wide = arguments && index < count ? arguments[index] : L"";
+    LocalFree(arguments);
+    std::string text;
+    if (!ToCp1250(wide, text))
+        Fail("the name after --vystavil has a character that code page 1250 does not have");
+    return text;
+}
+
 Options ParseArguments(int argc, char** argv)
 {
     Options options;
@@ -115,6 +150,14 @@ Options ParseArguments(int argc, char** argv)
             options.items = ParseCount(option, value, 100000000);
         else if (option == "--cards")
             options.cards = ParseCount(option, value, 10000000);
+        else if (option == "--add-document")
+            options.addKind = value;
+        else if (option == "--add-items")
+            options.addItems = ParseCount(option, value, 100000);
+        else if (option == "--rows-after")
+            options.rowsAfter = ParseCount(option, value, 600000);
+        else if (option == "--vystavil")
+            options.vystavil = Cp1250Argument(i);
         else if (option == "--seed")
             options.seed = std::uint64_t(ParseCount(option, value, INT64_MAX));
         else if (option == "--quillet-ini")
@@ -123,6 +166,22 @@ Options ParseArguments(int argc, char** argv)
             options.port = value;
         else
             Fail("unknown option " + option);
+        options.layoutSizes =
+            options.layoutSizes || option == "--documents" || option == "--items" || option == "--cards";
+        options.addOptions = options.addOptions || option == "--add-items" || option == "--rows-after" ||
+                             option == "--vystavil";
+    }
+    if (!options.addKind.empty()) {
+        if (options.addKind != "P" && options.addKind != "D")
+            Fail("--add-document takes P (cash tax document) or D (delivery note)");
+        if (options.root.empty())
+            Fail("--add-document needs --root, the installation to add to");
+        if (options.layoutSizes)
+            Fail("--add-document adds to an installation; --documents, --items and --cards lay out a new one");
+        if (options.vystavil.size() > kVystavilLength)
+            Fail("the name after --vystavil is longer than " + std::to_string(kVystavilLength) + " characters");
+    } else if (options.addOptions) {
+        Fail("--add-items, --rows-after and --vystavil go with --add-document");
     }
     if (options.root.empty() && options.quilletIni.empty())
         Fail("nothing to do: give --root, --quillet-ini or both");
@@ -272,6 +331,8 @@ struct Document {
     bool tax;  // "P", else "D"
     std::string number;
     long rowsLeft;
+    dbf::DateValue date;
+    std::string clerk;  // "Vystavil"; empty takes one of the sample clerks
     bool firstRow = true;
     std::int64_t base[3] = {0, 0, 0};  // by rate 0, 5, 22
 };
@@ -285,44 +346,62 @@ std::string Number(const char* prefix, long long sequence)
     return text;
 }
 
+// The tables' layouts, as the host has them.
+const std::vector<dbf::Field> kDocumentFields = {
+    {"CDokladu", dbf::FieldType::Integer},
+    {"Typ", dbf::FieldType::Character, 1},
+    {"CisloDokla", dbf::FieldType::Character, 20},
+    {"A_Nazev", dbf::FieldType::Character, 50},
+    {"O_NazevOb", dbf::FieldType::Character, 50},
+    {"O_UliceOb", dbf::FieldType::Character, 40},
+    {"O_MestoOb", dbf::FieldType::Character, 40},
+    {"O_PscOb", dbf::FieldType::Character, 10},
+    {"A_ICO", dbf::FieldType::Character, 15},
+    {"A_DIC", dbf::FieldType::Character, 20},
+    {"K_Jmeno", dbf::FieldType::Character, 40},
+    {"Datum", dbf::FieldType::Date},
+    {"Vystavil", dbf::FieldType::Character, int(kVystavilLength)},
+    {"Sleva", dbf::FieldType::Numeric, 6, 2},
+    {"Zaklad0", dbf::FieldType::Numeric, 14, 2},
+    {"Zaklad5", dbf::FieldType::Numeric, 14, 2},
+    {"DPH5", dbf::FieldType::Numeric, 14, 2},
+    {"Zaklad22", dbf::FieldType::Numeric, 14, 2},
+    {"DPH22", dbf::FieldType::Numeric, 14, 2},
+    {"Celkem", dbf::FieldType::Numeric, 14, 2}};
+const std::vector<dbf::Field> kItemFields = {
+    {"TypDokladu", dbf::FieldType::Character, 1},
+    {"CDokladu", dbf::FieldType::Integer},
+    {"Nazev", dbf::FieldType::Character, 100},
+    {"Katalog", dbf::FieldType::Character, 30},
+    {"PocetMJ", dbf::FieldType::Numeric, 12, 3},
+    {"MJ", dbf::FieldType::Character, 10},
+    {"CKmenKarty", dbf::FieldType::Integer},
+    {"Cena", dbf::FieldType::Currency},
+    {"DPH", dbf::FieldType::Numeric, 5, 2}};
+
+using Record = std::vector<dbf::Value>;
+using RecordSink = std::function<void(const Record&)>;
+
+// Makes up documents and their item rows; the records go to the sinks, a document's header
+// after its rows, whose sums it holds.
 class DocumentWriter {
 public:
-    DocumentWriter(const Options& options, const std::string& yearFolder, Summary& summary)
+    DocumentWriter(const Options& options, std::uint64_t seed, Summary& summary, RecordSink headers,
+                   RecordSink items)
         : options_(options),
           summary_(summary),
-          random_(options.seed),
-          headers_(yearFolder + "\\SkSezDok.dbf",
-                   {{"CDokladu", dbf::FieldType::Integer},
-                    {"Typ", dbf::FieldType::Character, 1},
-                    {"CisloDokla", dbf::FieldType::Character, 20},
-                    {"A_Nazev", dbf::FieldType::Character, 50},
-                    {"O_NazevOb", dbf::FieldType::Character, 50},
-                    {"O_UliceOb", dbf::FieldType::Character, 40},
-                    {"O_MestoOb", dbf::FieldType::Character, 40},
-                    {"O_PscOb", dbf::FieldType::Character, 10},
-                    {"A_ICO", dbf::FieldType::Character, 15},
-                    {"A_DIC", dbf::FieldType::Character, 20},
-                    {"K_Jmeno", dbf::FieldType::Character, 40},
-                    {"Datum", dbf::FieldType::Date},
-                    {"Vystavil", dbf::FieldType::Character, 30},
-                    {"Sleva", dbf::FieldType::Numeric, 6, 2},
-                    {"Zaklad0", dbf::FieldType::Numeric, 14, 2},
-                    {"Zaklad5", dbf::FieldType::Numeric, 14, 2},
-                    {"DPH5", dbf::FieldType::Numeric, 14, 2},
-                    {"Zaklad22", dbf::FieldType::Numeric, 14, 2},
-                    {"DPH22", dbf::FieldType::Numeric, 14, 2},
-                    {"Celkem", dbf::FieldType::Numeric, 14, 2}}),
-          items_(yearFolder + "\\SkSezPol.dbf",
-                 {{"TypDokladu", dbf::FieldType::Character, 1},
-                  {"CDokladu", dbf::FieldType::Integer},
-                  {"Nazev", dbf::FieldType::Character, 100},
-                  {"Katalog", dbf::FieldType::Character, 30},
-                  {"PocetMJ", dbf::FieldType::Numeric, 12, 3},
-                  {"MJ", dbf::FieldType::Character, 10},
-                  {"CKmenKarty", dbf::FieldType::Integer},
-                  {"Cena", dbf::FieldType::Currency},
-                  {"DPH", dbf::FieldType::Numeric, 5, 2}})
+          random_(seed),
+          headers_(std::move(headers)),
+          items_(std::move(items))
     {
+    }
+
+    // One document with its rows.
+    void Write(Document doc)
+    {
+        while (doc.rowsLeft > 0)
+            WriteRow(doc);
+        FinishDocument(doc);
     }
 
     void Run()
@@ -345,7 +424,8 @@ public:
         const size_t kOpenAtOnce = 3;
         while (next < count || !open.empty()) {
             while (open.size() < kOpenAtOnce && next < count) {
-                Document doc{long(1001 + next), KindOf(next), "", rows[size_t(next)]};
+                const int day = options_.documents > 1 ? int(next * 360 / options_.documents) : 0;
+                Document doc{long(1001 + next), KindOf(next), "", rows[size_t(next)], DateOf2003(day), ""};
                 ++next;
                 // Numbers run with the ids, one series per kind.
                 doc.number = doc.tax ? Number("PR", ++taxSequence_) : Number("DL", ++deliverySequence_);
@@ -365,8 +445,6 @@ public:
                 open.erase(open.begin() + long(pick));
             }
         }
-        headers_.Close();
-        items_.Close();
     }
 
 private:
@@ -387,8 +465,8 @@ private:
         doc.firstRow = false;
         if (!stock) {
             const char* type = random_.Percent(70) ? "T" : "O";
-            items_.Add({type, doc.id, kTextRows[random_.Below(kTextRowsCount)], "", dbf::Value::Currency(0), "",
-                        0, dbf::Value::Currency(0), dbf::Value::Currency(0)});
+            items_({type, doc.id, kTextRows[random_.Below(kTextRowsCount)], "", dbf::Value::Currency(0), "", 0,
+                    dbf::Value::Currency(0), dbf::Value::Currency(0)});
             ++summary_.otherRows;
             return;
         }
@@ -415,16 +493,13 @@ private:
             quantity = -quantity;  // goods taken back
         const std::int64_t price = goods.price;
         doc.base[RateSlot(goods.rate)] += LineNet(quantity, price);
-        items_.Add({"S", doc.id, card.name.empty() ? std::string(goods.name) : card.name, card.catalogue,
-                    dbf::Value::Currency(quantity), goods.unit, card.number, dbf::Value::Currency(price),
-                    goods.rate});
+        items_({"S", doc.id, card.name.empty() ? std::string(goods.name) : card.name, card.catalogue,
+                dbf::Value::Currency(quantity), goods.unit, card.number, dbf::Value::Currency(price), goods.rate});
         ++summary_.stockRows;
     }
 
     void FinishDocument(const Document& doc)
     {
-        const long long index = doc.id - 1001;
-
         // Cash sales are often to nobody in particular; delivery notes always name the buyer.
         const bool anonymous = doc.tax && random_.Percent(25);
         const Customer& customer = kCustomers[random_.Below(kCustomersCount)];
@@ -439,22 +514,22 @@ private:
         const std::int64_t vat5 = RoundToHundredths(base5 * 5 / 100);
         const std::int64_t vat22 = RoundToHundredths(base22 * 22 / 100);
         const std::int64_t total = base0 + base5 + vat5 + base22 + vat22;
-        const int day = options_.documents > 1 ? int(index * 360 / options_.documents) : 0;
         const std::int64_t discount = random_.Below(20) == 0 ? (random_.Percent(50) ? 50000 : 100000) : 0;
+        const char* clerk = kClerks[random_.Below(kClerksCount)];  // drawn even when given: the sequence stays
         auto text = [anonymous](const char* value) { return anonymous ? std::string() : std::string(value); };
-        headers_.Add({doc.id, doc.tax ? "P" : "D", doc.number, text(customer.name), text(customer.name),
-                      text(customer.street), text(customer.town), text(customer.postcode), ico, dic,
-                      doc.tax ? std::string() : std::string(customer.contact), DateOf2003(day),
-                      kClerks[random_.Below(kClerksCount)], dbf::Value::Currency(discount),
-                      dbf::Value::Currency(base0), dbf::Value::Currency(base5), dbf::Value::Currency(vat5),
-                      dbf::Value::Currency(base22), dbf::Value::Currency(vat22), dbf::Value::Currency(total)});
+        headers_({doc.id, doc.tax ? "P" : "D", doc.number, text(customer.name), text(customer.name),
+                  text(customer.street), text(customer.town), text(customer.postcode), ico, dic,
+                  doc.tax ? std::string() : std::string(customer.contact), doc.date,
+                  doc.clerk.empty() ? std::string(clerk) : doc.clerk, dbf::Value::Currency(discount),
+                  dbf::Value::Currency(base0), dbf::Value::Currency(base5), dbf::Value::Currency(vat5),
+                  dbf::Value::Currency(base22), dbf::Value::Currency(vat22), dbf::Value::Currency(total)});
     }
 
     const Options& options_;
     Summary& summary_;
     Random random_;
-    dbf::DbfWriter headers_;
-    dbf::DbfWriter items_;
+    RecordSink headers_;
+    RecordSink items_;
     long long taxSequence_ = 0;
     long long deliverySequence_ = 0;
 };
@@ -489,7 +564,16 @@ void WriteHost(const Options& options)
 
     Summary summary;
     WriteStockCards(options, agendaFolder, summary);
-    DocumentWriter(options, yearFolder, summary).Run();
+    {
+        dbf::DbfWriter headers(yearFolder + "\\SkSezDok.dbf", kDocumentFields);
+        dbf::DbfWriter items(yearFolder + "\\SkSezPol.dbf", kItemFields);
+        DocumentWriter(
+            options, options.seed, summary, [&](const Record& r) { headers.Add(r); },
+            [&](const Record& r) { items.Add(r); })
+            .Run();
+        headers.Close();
+        items.Close();
+    }
     // The host keeps an index file beside each table it searches.
     dbf::WriteIndex(agendaFolder + "\\SkSezZas.dbf", "Cislo");
     dbf::WriteIndex(yearFolder + "\\SkSezDok.dbf", "CDokladu");
@@ -510,13 +594,67 @@ void WriteHost(const Options& options)
     std::printf("newest D:     %s\n", summary.newestDelivery.empty() ? "-" : summary.newestDelivery.c_str());
 }
 
+long Whole(const std::wstring& text)
+{
+    return std::wcstol(text.c_str(), nullptr, 10);
+}
+
+// Adds one document to the year of an installation laid out before, as the host saves one
+// while others read its tables: the header, its index, then after a pause the item rows and
+// theirs. The id follows the highest there is, so the index files only grow at their end.
+void AddDocument(const Options& options)
+{
+    const std::string dataRoot = WithoutTrailingBackslash(options.dataRoot);
+    const std::string agendaFolder = OnRoot(options, dataRoot + "\\" + options.agenda);
+    const std::string yearFolder = agendaFolder + "\\" + options.year;
+    const std::string headerTable = yearFolder + "\\SkSezDok.dbf";
+    const std::string itemTable = yearFolder + "\\SkSezPol.dbf";
+
+    long id = 1000;
+    for (const std::wstring& value : dbf::ReadColumn(headerTable, "CDokladu"))
+        id = std::max(id, Whole(value));
+    ++id;
+    const std::vector<std::wstring> kinds = dbf::ReadColumn(headerTable, "Typ");
+    const bool tax = options.addKind == "P";
+    const long long sequence = std::count(kinds.begin(), kinds.end(), tax ? L"P" : L"D") + 1;
+    Options made = options;
+    made.cards = 0;  // rows name only cards the agenda has numbers for
+    for (const std::wstring& value : dbf::ReadColumn(agendaFolder + "\\SkSezZas.dbf", "Cislo"))
+        made.cards = std::max<long long>(made.cards, Whole(value));
+
+    // The last day of the sample year, after every laid-out document.
+    Document doc{id, tax, Number(tax ? "PR" : "DL", sequence), long(options.addItems), DateOf2003(364),
+                 options.vystavil};
+    std::vector<Record> header, rows;
+    Summary unused;
+    DocumentWriter(
+        made, options.seed ^ (std::uint64_t(id) * 0x9E3779B97F4A7C15ull), unused,
+        [&](const Record& r) { header.push_back(r); }, [&](const Record& r) { rows.push_back(r); })
+        .Write(doc);
+
+    dbf::DbfAppender(headerTable, kDocumentFields).Add(header.front());
+    dbf::WriteIndex(headerTable, "CDokladu");
+    std::printf("document:     %ld %s\n", id, doc.number.c_str());
+    std::fflush(stdout);
+    Sleep(DWORD(options.rowsAfter));
+    {
+        dbf::DbfAppender items(itemTable, kItemFields);
+        for (const Record& row : rows)
+            items.Add(row);
+    }
+    dbf::WriteIndex(itemTable, "CDokladu");
+    std::printf("item rows:    %zu\n", rows.size());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     try {
         const Options options = ParseArguments(argc, argv);
-        if (!options.root.empty())
+        if (!options.addKind.empty())
+            AddDocument(options);
+        else if (!options.root.empty())
             WriteHost(options);
         if (!options.quilletIni.empty())
             WriteQuilletIni(options);

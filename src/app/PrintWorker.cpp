@@ -117,7 +117,8 @@ void PrintWorker::Probe()
         try {
             ProbeHostComponent(apartment);
         } catch (...) {
-            ShowMessageBox("Databázovou komponentu MoneyS3 se nepodařilo vyzkoušet: " + FailureText(std::current_exception()) + ".",
+            ShowMessageBox("Databázovou komponentu MoneyS3 se nepodařilo vyzkoušet: " +
+                               FailureText(std::current_exception()) + ".",
                            MB_OK | MB_ICONEXCLAMATION);
         }
     });

@@ -1,5 +1,6 @@
-// The one crossing between the program's text, code page 1250 whatever the system's ANSI
-// code page is, and the UTF-16 that Windows shows on the screen.
+// The crossing between the program's text, code page 1250 whatever the system's ANSI code
+// page is, and the UTF-16 of Windows' windows, printer queues and file names. The host's
+// values and the printer convert on their own (docs/ARCHITECTURE.md, Code pages).
 #pragma once
 
 #include <string>

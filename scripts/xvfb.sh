@@ -8,6 +8,8 @@ quillet_start_xvfb() {
   if [ -n "${DISPLAY:-}" ] && [ -z "${QUILLET_FORCE_XVFB:-}" ]; then return; fi
   local dir n=""
   dir="$(mktemp -d)"
+  # Made here: the background job opens it only once it runs, maybe after the first read.
+  : >"$dir/display"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/log" 2>&1 &
   QUILLET_XVFB_PID=$!
   for _ in $(seq 100); do

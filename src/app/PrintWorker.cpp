@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "app/TrayApp.h"
-#include "app/TrayDlg.h"
 #include "framework/FailureText.h"
 #include "framework/MessageBox.h"
 #include "host/ComponentApartment.h"
+#include "host/ComponentRegistration.h"
 #include "print/DocPickerDlg.h"
 #include "printer/PrintRoute.h"
 
@@ -115,7 +115,9 @@ void PrintWorker::Probe()
             return;
         }
         try {
-            ProbeHostComponent(apartment);
+            const std::string problem = ProbeHostComponent(apartment, FindHost().monS3Ini);
+            if (!problem.empty())
+                ShowMessageBox(problem, MB_OK | MB_ICONEXCLAMATION);
         } catch (...) {
             ShowMessageBox("Databázovou komponentu MoneyS3 se nepodařilo vyzkoušet: " +
                                FailureText(std::current_exception()) + ".",
@@ -124,11 +126,19 @@ void PrintWorker::Probe()
     });
 }
 
-void PrintWorker::Print(const AgendaConfig& config, PrintMode mode)
+bool PrintWorker::Print(const AgendaConfig& config, PrintMode mode)
 {
-    auto copy = std::make_shared<AgendaConfig>();
-    copy->CopySettings(config);
-    Post([this, copy, mode](ComponentApartment& apartment) { RunPrint(apartment, *copy, mode); });
+    if (PrintBusy.exchange(true))
+        return false;
+    try {
+        auto copy = std::make_shared<AgendaConfig>();
+        copy->CopySettings(config);
+        Post([this, copy, mode](ComponentApartment& apartment) { RunPrint(apartment, *copy, mode); });
+    } catch (...) {
+        PrintBusy = false;
+        throw;
+    }
+    return true;
 }
 
 std::string PrintWorker::SendingDocument() const
@@ -150,12 +160,14 @@ void PrintWorker::SetSending(const DocumentJob* job)
 
 void PrintWorker::RunPrint(ComponentApartment& apartment, AgendaConfig& config, PrintMode mode)
 {
-    // Whatever happens, the main window learns that the print has ended.
+    // Whatever happens, the print ends here: PrintBusy is cleared, and then the main window
+    // is told, which so finds it clear.
     struct Ended {
         PrintWorker& worker;
         ~Ended()
         {
             worker.SetSending(nullptr);
+            PrintBusy = false;
             worker.Notify(WM_PRINTENDED, 0);
         }
     } ended{*this};
@@ -174,7 +186,7 @@ void PrintWorker::RunPrint(ComponentApartment& apartment, AgendaConfig& config, 
         // The picker, the question and every message of the print are shown by this
         // thread, as the print's own windows, without an owner on the main window's
         // thread; the question is system-modal and so stays on top of the host.
-        ::PrintRequest(config, mode, [&](const std::string& tablePath, long& docId) {
+        PrintRequest(config, mode, [&](const std::string& tablePath, long& docId) {
             stage = kChoosing;
             CDocPickerDlg picker(tablePath);
             picker.SetPreviewer([&](long id, DocumentJob& job) {
@@ -196,10 +208,10 @@ void PrintWorker::RunPrint(ComponentApartment& apartment, AgendaConfig& config, 
             docId = picker.SelectedDocId();
             stage = kPreparing;
             return true;
-        }, sending);
+        }, sending, BusyClaim::ByCaller);
     } catch (...) {
         // The print has ended cleanly on the way here: the port's job given up, the host's
-        // tables released, PrintBusy cleared.
+        // tables released; PrintBusy is cleared with the request's end.
         ShowMessageBox(UnexpectedPrintFailure(stage), MB_OK | MB_ICONERROR);
     }
 }

@@ -44,10 +44,11 @@ public:
 
     // Queues the start-up check of the component (ProbeHostComponent).
     void Probe();
-    // Queues a print of the document the mode asks for, with a copy of config's settings.
-    // The thread shows everything the print has to say itself, as the print's own windows,
-    // and posts WM_PRINTENDED at its end, whatever happened.
-    void Print(const AgendaConfig& config, PrintMode mode);
+    // Queues a print of the document the mode asks for, with a copy of config's settings,
+    // and sets PrintBusy; false, and nothing queued, while PrintBusy is set. The thread
+    // shows everything the print has to say itself, as the print's own windows, and at its
+    // end, whatever happened, clears PrintBusy and then posts WM_PRINTENDED.
+    bool Print(const AgendaConfig& config, PrintMode mode);
 
     // The number of the document going to the printer now; empty when none is.
     std::string SendingDocument() const;

@@ -24,11 +24,8 @@ public:
     CTrayApp& operator=(const CTrayApp&) = delete;
 
     // Runs the whole program; returns false in every case, as there is no message loop
-    // of the application's own: the main window's modal loop is the only one.
+    // of the application's own: the main window's modal loop is this thread's only one.
     virtual BOOL InitInstance();
-
-    // Whether this instance holds the single-instance mutex.
-    bool HoldsInstanceMutex() const { return mutex_.Valid(); }
 
 protected:
     // The main window's modal run; replaced where no window is wanted.

@@ -9,13 +9,9 @@
 #include "app/HookLibrary.h"
 #include "config/AgendaSettingsDlg.h"
 #include "framework/Dpi.h"
-#include "framework/Files.h"
 #include "framework/Gdi.h"
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
-#include "host/ComponentApartment.h"
-#include "host/ComponentRegistration.h"
-#include "host/HostTable.h"
 #include "printer/JobCancel.h"
 #include "res/resource.h"
 
@@ -153,7 +149,7 @@ bool CTrayDlg::OnCommand(int id, int, HWND)
         // front instead. Never in the middle of a job: the print ends first.
         if (BringForward(0))
             return true;
-        if (printing_)
+        if (PrintBusy)
             exitAfterPrint_ = true;
         else
             EndDialog(IDOK);
@@ -253,7 +249,7 @@ LRESULT CTrayDlg::OnClose()
     // would be lost, and never in the middle of a print.
     if (!openDialogs_.empty())
         return 0;
-    if (printing_) {
+    if (PrintBusy) {
         closeAfterPrint_ = true;
         return kClosingAfterPrint;
     }
@@ -286,8 +282,9 @@ void CTrayDlg::OnEndSession(bool ending)
 void CTrayDlg::OnPrintEnded()
 {
     OnPrintSending(false);
-    printing_ = false;
-    if (exitAfterPrint_ || closeAfterPrint_)
+    // The print thread cleared PrintBusy before it said so; a print started since, by a key
+    // taken in between, is waited for in turn.
+    if ((exitAfterPrint_ || closeAfterPrint_) && !PrintBusy)
         EndDialog(IDOK);
 }
 
@@ -313,13 +310,13 @@ void CTrayDlg::OnHookKey(WPARAM vk, LPARAM flags)
         return;
     switch (vk) {
     case VK_F9:
-        PrintRequest(ChooseDocument);
+        StartPrint(ChooseDocument);
         break;
     case VK_F10:
-        PrintRequest(LastTaxDocument);
+        StartPrint(LastTaxDocument);
         break;
     case VK_F11:
-        PrintRequest(LastDeliveryNote);
+        StartPrint(LastDeliveryNote);
         break;
     default:
         break;
@@ -329,7 +326,7 @@ void CTrayDlg::OnHookKey(WPARAM vk, LPARAM flags)
 void CTrayDlg::OnTrayNotify(LPARAM mouseMessage)
 {
     if (mouseMessage == WM_LBUTTONUP) {
-        PrintRequest(ChooseDocument);
+        StartPrint(ChooseDocument);
         return;
     }
     if (mouseMessage != WM_RBUTTONUP)
@@ -374,79 +371,15 @@ void CTrayDlg::AddTrayIcon()
     SetTimer(GetSafeHwnd(), kTrayRetryTimer, kTrayRetryMillis, nullptr);
 }
 
-void CTrayDlg::PrintRequest(PrintMode mode)
+void CTrayDlg::StartPrint(PrintMode mode)
 {
-    // Keys and clicks during a print are dropped here and then, so none is acted on later.
-    if (printing_ || !printer_)
+    // Keys and clicks during a print are dropped here and then, so none is acted on later;
+    // so are those after an end was asked for, which waits only for the print under way.
+    if (!printer_ || exitAfterPrint_ || closeAfterPrint_)
         return;
     try {
         printer_->Print(config_, mode);
-        printing_ = true;
     } catch (...) {
         ShowMessageBox(UnexpectedPrintFailure("zadání tisku"), MB_OK | MB_ICONERROR);
     }
-}
-
-namespace {
-
-// The component as the host installs it: mon2kdbe.dll in the host's own folder, the one
-// that holds MonS3.ini. Empty when there is no host or no such file.
-std::string InstalledHostComponent(const HostLocation& host)
-{
-    const std::string& monS3Ini = host.monS3Ini;
-    const size_t slash = monS3Ini.find_last_of('\\');
-    if (slash == std::string::npos || slash < 2 || monS3Ini[1] != ':')
-        return {};
-    const std::string dll = monS3Ini.substr(0, slash + 1) + "mon2kdbe.dll";
-    return FileExists(dll) ? dll : std::string();
-}
-
-}  // namespace
-
-void ProbeHostComponent(ComponentApartment& apartment)
-{
-    // A local handle, let go at once: only whether the component can be created counts.
-    const HostTable probe = CreateHostTable();
-    // Registered, the class failed for another reason (its DLL missing, say), which
-    // registering something else would only hide. The registry itself is asked: Wine
-    // reports an unregistered class as a missing key.
-    if (!probe.Empty() || !FindComponentRegistration().Own().empty())
-        return;
-    // Without the host there is no component to register; the agenda's loading says so.
-    const HostLocation host = FindHost();
-    if (host.setupIni.empty())
-        return;
-    const std::string dll = InstalledHostComponent(host);
-    HRESULT result = REGDB_E_CLASSNOTREG;
-    if (!dll.empty()) {
-        result = RegisterHostComponent(dll);
-        if (FAILED(result)) {
-            ShowMessageBox("Databázovou komponentu MoneyS3 " + dll + " nelze zaregistrovat: " + HostErrorText(result) +
-                               ".\nSpusťte quillet-print --check.",
-                           MB_OK | MB_ICONEXCLAMATION);
-            return;
-        }
-        // Nothing of the component is held here, so the thread may change apartments.
-        result = apartment.Enter();
-        if (SUCCEEDED(result)) {
-            const HostTable again = CreateHostTable();
-            if (!again.Empty())
-                return;
-            result = again.CreationResult();
-        }
-    }
-    ShowMessageBox(CreationFailureText(result), MB_OK | MB_ICONEXCLAMATION);
-}
-
-HRESULT RegisterHostComponent(const std::string& dllPath)
-{
-    // By its full path; its own dependencies are looked for beside it.
-    UniqueModule module(LoadLibraryExA(dllPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    if (!module)
-        return HRESULT_FROM_WIN32(GetLastError());
-    using Entry = HRESULT(STDAPICALLTYPE*)();
-    const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(module.Proc("DllRegisterServer")));
-    if (!entry)
-        return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-    return entry();
 }

@@ -1,6 +1,6 @@
 // CTrayDlg: the main window. Shown for one second as the splash, then hidden for good;
-// it owns the tray icon, the keyboard hook and the agenda configuration, and turns
-// hotkeys and tray clicks into print requests.
+// it owns the tray icon, the keyboard hook and the agenda configuration, and hands the
+// prints that hotkeys and tray clicks ask for to the print thread.
 #pragma once
 
 #include <windows.h>
@@ -31,10 +31,9 @@ public:
     ~CTrayDlg() override;
 
     // Hands a print of the document the mode asks for to the print thread, which shows
-    // everything it has to say itself. While one runs, another request starts nothing.
-    virtual void PrintRequest(PrintMode mode);
-
-    AgendaConfig& Config() { return config_; }
+    // everything it has to say itself. While PrintBusy is set, or once the program is to
+    // end, it starts nothing.
+    virtual void StartPrint(PrintMode mode);
 
 protected:
     BOOL OnInitDialog() override;
@@ -66,11 +65,8 @@ protected:
     // WM_ENDSESSION: the session ends whatever Quillet says; a document being sent is given
     // up cleanly before this returns.
     void OnEndSession(bool ending);
-    // WM_PRINTENDED: the print thread has ended; an end asked for meanwhile takes effect.
+    // WM_PRINTENDED: the print has ended; an end asked for meanwhile takes effect.
     void OnPrintEnded();
-
-    // From PrintRequest until WM_PRINTENDED.
-    bool printing_ = false;
 
 private:
     // At more than 96 dpi the window is laid out larger than the splash picture: the picture
@@ -87,14 +83,3 @@ private:
     bool blockingEnd_ = false;      // a shutdown block reason is set
     Bitmap splash_;                 // the splash picture at the screen's resolution, where scaled
 };
-
-// Creates the host component once. Only when its class is not registered at all is the
-// component that the host installed in its own folder registered (by its full path, never
-// through the search order) and created again, in the apartment the new registration
-// asks for; a repair that did not help is reported. Any other failure is left to the
-// prints, which report it with its reason.
-void ProbeHostComponent(ComponentApartment& apartment);
-
-// DllRegisterServer of the DLL at dllPath, a full path: its result, or why the DLL could
-// not be loaded or has no such entry point.
-HRESULT RegisterHostComponent(const std::string& dllPath);

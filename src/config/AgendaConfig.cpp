@@ -1,5 +1,5 @@
 // AgendaConfig::Load: finds the host's installation through its own INI files, composes
-// the agenda and year directories it last opened, and reads the seller data from Quillet.ini.
+// the agenda and year directories it last opened, and reads the settings from Quillet.ini.
 #include "config/AgendaConfig.h"
 
 #include <windows.h>
@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "config/FirmaKeys.h"
 #include "framework/Files.h"
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
@@ -125,22 +124,12 @@ void AgendaConfig::Load()
     AgendaDir = yearDir;
     YearDir = NormaliseDirectory(yearDir + ReadIniValue(monS3Ini, "LastDirs", "LastYear"));
 
-    const std::string ini = QuilletIniPath();
-    ReadFirma(ini, *this);
-    PortTimeout = ReadPortTimeout(ini);
-    Rezim = ReadRezim(ini);
-    KopieDanovyDoklad = ReadCopies(ini, "KopieDanovyDoklad");
-    KopieDodaciList = ReadCopies(ini, "KopieDodaciList");
+    ReadFirmaSettings(QuilletIniPath(), *this);
 }
 
 void AgendaConfig::CopySettings(const AgendaConfig& from)
 {
-    for (const auto& key : kFirmaKeys<AgendaConfig>)
-        this->*key.value = from.*key.value;
-    PortTimeout = from.PortTimeout;
-    Rezim = from.Rezim;
-    KopieDanovyDoklad = from.KopieDanovyDoklad;
-    KopieDodaciList = from.KopieDodaciList;
+    static_cast<FirmaSettings&>(*this) = from;
     AgendaDir = from.AgendaDir;
     YearDir = from.YearDir;
 }

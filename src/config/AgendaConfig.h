@@ -1,13 +1,14 @@
 // AgendaConfig: where the host's data lies (agenda and year last opened) and the
-// seller's header data, printer port and print settings from Quillet.ini.
+// settings from Quillet.ini: the seller's header data, the printer port, how documents go.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "printer/PrintRoute.h"
+#include "config/FirmaKeys.h"
 
-class AgendaConfig {
+// The settings of section "Firma" (FirmaKeys.h) are members of their own names.
+class AgendaConfig : public FirmaSettings {
 public:
     AgendaConfig() = default;
     virtual ~AgendaConfig();
@@ -21,12 +22,6 @@ public:
     // own works from such a copy.
     void CopySettings(const AgendaConfig& from);
 
-    std::string Nazev, Ulice, Mesto, PSC, ICO, DIC, RegCislo, Tel, Fax;
-    std::string Port;
-    int PortTimeout = 30;   // seconds one write to the port may take, 1 to 300
-    PrintRezim Rezim = PrintRezim::Auto;  // ESC/P or drawn, or as the queue's driver says
-    int KopieDanovyDoklad = 1;            // copies of each document in its one job, 1 to 9
-    int KopieDodaciList = 1;
     std::string AgendaDir;  // ends in one backslash
     std::string YearDir;    // ends in one backslash
 };

@@ -1,5 +1,5 @@
-// The settings dialog: reads the ten keys of Quillet.ini when it opens and writes them all
-// back on OK, with the same file, section, keys, order and default as AgendaConfig::Load.
+// The settings dialog: reads the keys of Quillet.ini when it opens and writes back on OK
+// every key it shows, through the same list as AgendaConfig::Load (kFirmaKeys).
 #include "config/AgendaSettingsDlg.h"
 
 #include <windows.h>
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "config/AgendaConfig.h"
-#include "config/FirmaKeys.h"
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
 #include "printer/PrinterPort.h"
@@ -21,20 +20,36 @@ CAgendaSettingsDlg::~CAgendaSettingsDlg() = default;
 void CAgendaSettingsDlg::DoDataExchange(bool save)
 {
     CDialog::DoDataExchange(save);
-    DdxText(save, {{IDC_NAZEV, &Nazev}, {IDC_ULICE, &Ulice}, {IDC_MESTO, &Mesto}, {IDC_PSC, &PSC}, {IDC_TEL, &Tel},
-                   {IDC_FAX, &Fax}, {IDC_ICO, &ICO}, {IDC_DIC, &DIC}, {IDC_REGCISLO, &RegCislo}, {IDC_PORT, &Port},
-                   {IDC_KOPIE_DANOVY_DOKLAD, &KopieDanovyDoklad}, {IDC_KOPIE_DODACI_LIST, &KopieDodaciList}});
-    const HWND rezim = GetDlgItem(IDC_REZIM);
-    if (save)
-        Rezim = static_cast<PrintRezim>(std::max<LRESULT>(0, SendMessageA(rezim, CB_GETCURSEL, 0, 0)));
-    else
-        SendMessageA(rezim, CB_SETCURSEL, static_cast<WPARAM>(Rezim), 0);
+    for (size_t i = 0; i < std::size(kFirmaKeys); ++i) {
+        const FirmaKey& key = kFirmaKeys[i];
+        if (!key.control)
+            continue;
+        switch (key.type) {
+        case FirmaType::Text:
+        case FirmaType::WholeText:
+            DdxText(save, key.control, settings_.*key.text);
+            break;
+        case FirmaType::Number:
+        case FirmaType::Digit:
+            // Kept as typed until OK checks it.
+            if (!save)
+                typed_[i] = std::to_string(settings_.*key.number);
+            DdxText(save, key.control, typed_[i]);
+            break;
+        case FirmaType::Choice: {
+            const HWND box = GetDlgItem(key.control);
+            if (save)
+                settings_.*key.choice =
+                    static_cast<PrintRezim>(std::max<LRESULT>(0, SendMessageA(box, CB_GETCURSEL, 0, 0)));
+            else
+                SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(settings_.*key.choice), 0);
+            break;
+        }
+        }
+    }
 }
 
 namespace {
-
-// The print modes in the order of PrintRezim.
-const char* const kRezimChoices[] = {"Automaticky", "Jehličková tiskárna (ESC/P)", "Grafický tisk"};
 
 // The choices of the port box; its list is made wide enough for the longest of them.
 void FillPortList(HWND box)
@@ -68,13 +83,12 @@ BOOL CAgendaSettingsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     FillPortList(GetDlgItem(IDC_PORT));
-    for (const char* choice : kRezimChoices)
-        SendMessageW(GetDlgItem(IDC_REZIM), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(choice).c_str()));
-    const std::string path = QuilletIniPath();
-    ReadFirma(path, *this);
-    Rezim = ReadRezim(path);
-    KopieDanovyDoklad = std::to_string(ReadCopies(path, "KopieDanovyDoklad"));
-    KopieDodaciList = std::to_string(ReadCopies(path, "KopieDodaciList"));
+    for (const FirmaKey& key : kFirmaKeys) {
+        for (int i = 0; key.control && i < key.choiceCount; ++i)
+            SendMessageW(GetDlgItem(key.control), CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(ToWide(key.choices[i].shown).c_str()));
+    }
+    ReadFirmaSettings(QuilletIniPath(), settings_);
     UpdateData(false);
     return TRUE;
 }
@@ -83,16 +97,18 @@ void CAgendaSettingsDlg::OnOK()
 {
     if (!UpdateData(true))  // any text 1250 can hold is accepted, empty text too
         return;
-    for (int box : {IDC_KOPIE_DANOVY_DOKLAD, IDC_KOPIE_DODACI_LIST}) {
-        if (!ParseCopies(box == IDC_KOPIE_DANOVY_DOKLAD ? KopieDanovyDoklad : KopieDodaciList)) {
-            ShowMessageBox("Počet kopií musí být číslo od 1 do 9.", MB_OK | MB_ICONEXCLAMATION);
-            SetFocus(GetDlgItem(box));
+    for (size_t i = 0; i < std::size(kFirmaKeys); ++i) {
+        const FirmaKey& key = kFirmaKeys[i];
+        if (!key.control || !key.number)
+            continue;
+        if (!ParseFirmaNumber(key, typed_[i], settings_.*key.number)) {
+            ShowMessageBox(FirmaNumberRefusal(key), MB_OK | MB_ICONEXCLAMATION);
+            SetFocus(GetDlgItem(key.control));
             return;
         }
     }
     const std::string path = QuilletIniPath();
-    if (!WriteFirma(path, *this) ||
-        !WritePrintKeys(path, Rezim, ParseCopies(KopieDanovyDoklad), ParseCopies(KopieDodaciList))) {
+    if (!WriteFirmaSettings(path, settings_)) {
         ShowMessageBox("Nastavení se nepodařilo uložit do souboru\n\n" + path, MB_OK | MB_ICONEXCLAMATION);
         return;
     }

@@ -1,9 +1,12 @@
-// Reading and writing one key of section "Firma" of Quillet.ini through the profile API.
+// Reading and writing the keys of section "Firma" of Quillet.ini through the profile API,
+// each as its row of kFirmaKeys says.
 #include "config/FirmaKeys.h"
 
 #include <windows.h>
 
 #include <cstdlib>
+
+#include "framework/FormatText.h"
 
 namespace {
 
@@ -13,8 +16,7 @@ constexpr DWORD kValueBufferSize = 260;
 // The profile API reads lines of at most this many characters.
 constexpr size_t kLongestValue = 65536;
 
-}  // namespace
-
+// One key; values longer than 259 characters arrive cut, unless whole.
 std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char* defaultValue, bool whole)
 {
     std::string value(kValueBufferSize, '\0');
@@ -30,59 +32,95 @@ std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char
     }
 }
 
-int ReadPortTimeout(const std::string& iniPath)
-{
-    const std::string text = ReadFirmaKey(iniPath, "PortTimeout", "");
-    char* end = nullptr;
-    const long seconds = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end || seconds < 1 || seconds > kMaxPortTimeout)
-        return kDefaultPortTimeout;
-    return static_cast<int>(seconds);
-}
-
-PrintRezim ReadRezim(const std::string& iniPath)
-{
-    const std::string text = ReadFirmaKey(iniPath, "Rezim", "");
-    for (PrintRezim rezim : {PrintRezim::Escp, PrintRezim::Grafika}) {
-        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str(), -1, RezimValue(rezim), -1) == CSTR_EQUAL)
-            return rezim;
-    }
-    return PrintRezim::Auto;
-}
-
-const char* RezimValue(PrintRezim rezim)
-{
-    switch (rezim) {
-    case PrintRezim::Escp: return "escp";
-    case PrintRezim::Grafika: return "grafika";
-    case PrintRezim::Auto: break;
-    }
-    return "auto";
-}
-
-int ParseCopies(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    const size_t last = text.find_last_not_of(' ');
-    if (first == std::string::npos || first != last || text[first] < '1' || text[first] > '0' + kMaxCopies)
-        return 0;
-    return text[first] - '0';
-}
-
-int ReadCopies(const std::string& iniPath, const char* key)
-{
-    const int copies = ParseCopies(ReadFirmaKey(iniPath, key, ""));
-    return copies ? copies : 1;
-}
-
-bool WritePrintKeys(const std::string& iniPath, PrintRezim rezim, int copiesTax, int copiesDelivery)
-{
-    return WriteFirmaKey(iniPath, "Rezim", RezimValue(rezim)) &&
-           WriteFirmaKey(iniPath, "KopieDanovyDoklad", std::to_string(copiesTax)) &&
-           WriteFirmaKey(iniPath, "KopieDodaciList", std::to_string(copiesDelivery));
-}
-
+// An empty value is written as an empty key, not removed.
 bool WriteFirmaKey(const std::string& iniPath, const char* key, const std::string& value)
 {
     return WritePrivateProfileStringA(kSection, key, value.c_str(), iniPath.c_str()) != FALSE;
+}
+
+// The index of the choice text names, in any case; -1 for none.
+int FindChoice(const FirmaKey& key, const std::string& text)
+{
+    for (int i = 0; i < key.choiceCount; ++i) {
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str(), -1, key.choices[i].value, -1) ==
+            CSTR_EQUAL)
+            return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool ParseFirmaNumber(const FirmaKey& key, const std::string& text, int& value)
+{
+    long number = 0;
+    if (key.type == FirmaType::Digit) {
+        const size_t first = text.find_first_not_of(' ');
+        const size_t last = text.find_last_not_of(' ');
+        if (first == std::string::npos || first != last || text[first] < '0' || text[first] > '9')
+            return false;
+        number = text[first] - '0';
+    } else {
+        char* end = nullptr;
+        number = std::strtol(text.c_str(), &end, 10);
+        if (text.empty() || *end)
+            return false;
+    }
+    if (number < key.min || number > key.max)
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+std::string FirmaNumberRefusal(const FirmaKey& key)
+{
+    return FormatText("%s musí být číslo od %d do %d.", key.counted, key.min, key.max);
+}
+
+void ReadFirmaSettings(const std::string& iniPath, FirmaSettings& settings)
+{
+    const FirmaSettings defaults;
+    for (const FirmaKey& key : kFirmaKeys) {
+        switch (key.type) {
+        case FirmaType::Text:
+        case FirmaType::WholeText:
+            settings.*key.text = ReadFirmaKey(iniPath, key.name, key.missing, key.type == FirmaType::WholeText);
+            break;
+        case FirmaType::Number:
+        case FirmaType::Digit:
+            if (!ParseFirmaNumber(key, ReadFirmaKey(iniPath, key.name, "", false), settings.*key.number))
+                settings.*key.number = defaults.*key.number;
+            break;
+        case FirmaType::Choice: {
+            const int index = FindChoice(key, ReadFirmaKey(iniPath, key.name, "", false));
+            settings.*key.choice = index < 0 ? defaults.*key.choice : static_cast<PrintRezim>(index);
+            break;
+        }
+        }
+    }
+}
+
+bool WriteFirmaSettings(const std::string& iniPath, const FirmaSettings& settings)
+{
+    for (const FirmaKey& key : kFirmaKeys) {
+        if (!key.control)
+            continue;
+        std::string value;
+        switch (key.type) {
+        case FirmaType::Text:
+        case FirmaType::WholeText:
+            value = settings.*key.text;
+            break;
+        case FirmaType::Number:
+        case FirmaType::Digit:
+            value = std::to_string(settings.*key.number);
+            break;
+        case FirmaType::Choice:
+            value = key.choices[static_cast<int>(settings.*key.choice)].value;
+            break;
+        }
+        if (!WriteFirmaKey(iniPath, key.name, value))
+            return false;
+    }
+    return true;
 }

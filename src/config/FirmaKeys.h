@@ -1,74 +1,124 @@
-// The ten keys of section "Firma" of Quillet.ini, kept in one place so that
-// AgendaConfig::Load and the settings dialog read and write the same keys in the same order.
+// The settings of section "Firma" of Quillet.ini, each key described once in kFirmaKeys:
+// its name, the type of its value, its default and range, and the settings dialog's
+// control for it. Loading, the copy a print works from, the settings dialog and the
+// installation check all go by this list.
 #pragma once
 
 #include <string>
 
 #include "printer/PrintRoute.h"
+#include "res/resource.h"
 
-// One key and the member that holds its value; Owner has the ten members named as the keys.
-template <class Owner>
+// The values, each in the member named as its key. Texts are code page 1250 and empty
+// until loaded; a number or a choice starts at its default.
+struct FirmaSettings {
+    std::string Nazev, Ulice, Mesto, PSC, ICO, DIC, RegCislo, Tel, Fax;
+    std::string Port;
+    int PortTimeout = 30;                 // seconds one write to the port may take
+    PrintRezim Rezim = PrintRezim::Auto;  // ESC/P or drawn, or as the queue's driver says
+    int KopieDanovyDoklad = 1;            // copies of each document in its one job
+    int KopieDodaciList = 1;
+};
+
+// How a key's text becomes its value. A number or a choice that is missing, or not one
+// the type allows, takes the member's value in a FirmaSettings made afresh.
+enum class FirmaType {
+    Text,       // as written; at most 259 characters arrive
+    WholeText,  // as written, however long
+    Number,     // a whole number from min to max, as strtol reads one
+    Digit,      // one digit from min to max, with blanks around it
+    Choice,     // one of the choices' values, in any case
+};
+
+struct FirmaChoice {
+    const char* value;  // as the file holds it
+    const char* shown;  // in the dialog's list
+};
+
 struct FirmaKey {
     const char* name;
-    std::string Owner::*value;
-    const char* defaultValue;  // for a missing key only; a key present but empty stays empty
-    bool whole = false;        // read however long it is, not cut to 259 characters
+    FirmaType type;
+    std::string FirmaSettings::*text = nullptr;   // Text, WholeText
+    int FirmaSettings::*number = nullptr;         // Number, Digit
+    PrintRezim FirmaSettings::*choice = nullptr;  // Choice: the index of its value
+    const char* missing = "";                     // Text, WholeText: the value of a missing key
+    int min = 0, max = 0;                         // Number, Digit
+    const FirmaChoice* choices = nullptr;         // Choice
+    int choiceCount = 0;
+    // The settings dialog's control; the dialog writes every key that has one, in the
+    // list's order, and leaves the others as they are in the file.
+    int control = 0;
+    const char* counted = nullptr;  // Number, Digit in the dialog: what it counts, for its message
 };
 
-// The keys in the order they are read and written.
-template <class Owner>
-constexpr FirmaKey<Owner> kFirmaKeys[] = {
-    {"Nazev", &Owner::Nazev, ""},
-    {"Ulice", &Owner::Ulice, ""},
-    {"Mesto", &Owner::Mesto, ""},
-    {"PSC", &Owner::PSC, ""},
-    {"Tel", &Owner::Tel, ""},
-    {"Fax", &Owner::Fax, ""},
-    {"ICO", &Owner::ICO, ""},
-    {"DIC", &Owner::DIC, ""},
-    {"RegCislo", &Owner::RegCislo, ""},
+constexpr FirmaKey FirmaText(const char* name, std::string FirmaSettings::*member, int control,
+                             const char* missing = "", FirmaType type = FirmaType::Text)
+{
+    FirmaKey key{name, type};
+    key.text = member;
+    key.missing = missing;
+    key.control = control;
+    return key;
+}
+
+constexpr FirmaKey FirmaNumber(const char* name, int FirmaSettings::*member, FirmaType type, int min, int max,
+                               int control = 0, const char* counted = nullptr)
+{
+    FirmaKey key{name, type};
+    key.number = member;
+    key.min = min;
+    key.max = max;
+    key.control = control;
+    key.counted = counted;
+    return key;
+}
+
+template <int Count>
+constexpr FirmaKey FirmaChoiceOf(const char* name, PrintRezim FirmaSettings::*member,
+                                 const FirmaChoice (&choices)[Count], int control)
+{
+    FirmaKey key{name, FirmaType::Choice};
+    key.choice = member;
+    key.choices = choices;
+    key.choiceCount = Count;
+    key.control = control;
+    return key;
+}
+
+// The print modes in the order of PrintRezim.
+inline constexpr FirmaChoice kRezimChoices[] = {
+    {"auto", "Automaticky"}, {"escp", "Jehličková tiskárna (ESC/P)"}, {"grafika", "Grafický tisk"}};
+
+// Every key, in the order the settings dialog writes them.
+inline constexpr FirmaKey kFirmaKeys[] = {
+    FirmaText("Nazev", &FirmaSettings::Nazev, IDC_NAZEV),
+    FirmaText("Ulice", &FirmaSettings::Ulice, IDC_ULICE),
+    FirmaText("Mesto", &FirmaSettings::Mesto, IDC_MESTO),
+    FirmaText("PSC", &FirmaSettings::PSC, IDC_PSC),
+    FirmaText("Tel", &FirmaSettings::Tel, IDC_TEL),
+    FirmaText("Fax", &FirmaSettings::Fax, IDC_FAX),
+    FirmaText("ICO", &FirmaSettings::ICO, IDC_ICO),
+    FirmaText("DIC", &FirmaSettings::DIC, IDC_DIC),
+    FirmaText("RegCislo", &FirmaSettings::RegCislo, IDC_REGCISLO),
     // A port name cut short would lead somewhere else: it arrives whole, to be refused.
-    {"Port", &Owner::Port, "LPT1:", true},
+    FirmaText("Port", &FirmaSettings::Port, IDC_PORT, "LPT1:", FirmaType::WholeText),
+    // Not in the dialog. A longer wait would keep the setup program, which reads the key
+    // too (installer/Quillet.nsi), waiting for a print that cannot end.
+    FirmaNumber("PortTimeout", &FirmaSettings::PortTimeout, FirmaType::Number, 1, 300),
+    FirmaChoiceOf("Rezim", &FirmaSettings::Rezim, kRezimChoices, IDC_REZIM),
+    FirmaNumber("KopieDanovyDoklad", &FirmaSettings::KopieDanovyDoklad, FirmaType::Digit, 1, 9,
+                IDC_KOPIE_DANOVY_DOKLAD, "Počet kopií"),
+    FirmaNumber("KopieDodaciList", &FirmaSettings::KopieDodaciList, FirmaType::Digit, 1, 9, IDC_KOPIE_DODACI_LIST,
+                "Počet kopií"),
 };
 
-// One key of section "Firma"; values longer than 259 characters arrive cut, unless whole.
-std::string ReadFirmaKey(const std::string& iniPath, const char* key, const char* defaultValue, bool whole = false);
-// Key "PortTimeout" of section "Firma", which the settings dialog leaves alone: how many
-// seconds one write to the printer may take. kDefaultPortTimeout when the key is missing
-// or not a whole number from 1 to kMaxPortTimeout: a longer wait would keep the setup
-// program waiting for a print that cannot end.
-constexpr int kDefaultPortTimeout = 30;
-constexpr int kMaxPortTimeout = 300;
-int ReadPortTimeout(const std::string& iniPath);
+// Every key of the file at iniPath into settings.
+void ReadFirmaSettings(const std::string& iniPath, FirmaSettings& settings);
+// Writes every key the dialog shows, empty texts as empty keys; stops at the first key
+// that cannot be written, false then.
+bool WriteFirmaSettings(const std::string& iniPath, const FirmaSettings& settings);
 
-// Keys "Rezim" (auto, escp, grafika; anything else is auto) and "KopieDanovyDoklad",
-// "KopieDodaciList" (how many times each document is printed, 1 to 9; anything else is 1),
-// written by the settings dialog after the ten keys.
-PrintRezim ReadRezim(const std::string& iniPath);
-const char* RezimValue(PrintRezim rezim);
-constexpr int kMaxCopies = 9;
-int ReadCopies(const std::string& iniPath, const char* key);
-// The number of copies a text gives: 1 to 9, or 0 when it is not such a number.
-int ParseCopies(const std::string& text);
-bool WritePrintKeys(const std::string& iniPath, PrintRezim rezim, int copiesTax, int copiesDelivery);
-
-// Writes one key of section "Firma"; an empty value is written as an empty key, not removed.
-bool WriteFirmaKey(const std::string& iniPath, const char* key, const std::string& value);
-
-template <class Owner>
-void ReadFirma(const std::string& iniPath, Owner& owner)
-{
-    for (const auto& key : kFirmaKeys<Owner>)
-        owner.*key.value = ReadFirmaKey(iniPath, key.name, key.defaultValue, key.whole);
-}
-
-// Writes all ten keys, empty ones too; stops at the first key that cannot be written.
-template <class Owner>
-bool WriteFirma(const std::string& iniPath, const Owner& owner)
-{
-    for (const auto& key : kFirmaKeys<Owner>) {
-        if (!WriteFirmaKey(iniPath, key.name, owner.*key.value))
-            return false;
-    }
-    return true;
-}
+// A number key's value from its text; false when the text is not one the type allows.
+bool ParseFirmaNumber(const FirmaKey& key, const std::string& text, int& value);
+// The message for a number typed into the dialog that ParseFirmaNumber refuses.
+std::string FirmaNumberRefusal(const FirmaKey& key);

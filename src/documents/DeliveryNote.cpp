@@ -51,12 +51,7 @@ void PrintDeliveryNoteTitle(CPrinterEpson& printer, int /*page*/)
     PrintTitle(printer, FormatText("DODACÍ LIST         %20.20s", CurrentDocNumber.c_str()));
 }
 
-void PrintDeliveryNotePage(const AgendaConfig& config, HostTable& table, DocumentPage& page)
+void LayOutDeliveryNote(const AgendaConfig& config, HostTable& table, DocumentJob& job)
 {
-    LayOutDocumentPage(config, table, kLayout, page);
-}
-
-void PrintDeliveryNote(const AgendaConfig& config, HostTable& table)
-{
-    PrintDocument(config, table, kLayout, config.KopieDodaciList);
+    LayOutDocument(config, table, kLayout, job);
 }

@@ -6,7 +6,6 @@
 #include "documents/FieldValues.h"
 #include "documents/ItemScan.h"
 #include "framework/FormatText.h"
-#include "framework/MessageBox.h"
 #include "printer/AmountFormat.h"
 #include "printer/MemoryPort.h"
 
@@ -67,28 +66,18 @@ void PrintFooter(CPrinterEpson& printer, HostTable& document)
 
 }  // namespace
 
-void LayOutDocumentPage(const AgendaConfig& config, HostTable& document, const DocumentLayout& layout,
-                        DocumentPage& page)
+void LayOutDocument(const AgendaConfig& config, HostTable& document, const DocumentLayout& layout, DocumentJob& job)
 {
     CPrinterEpson printer(kCharTablePc852, kDocumentPageInches);
     CurrentDocNumber = FieldString(document, "CisloDokla");
-    page.jobName = FormatText("Quillet – %s %s", layout.jobKind, CurrentDocNumber.c_str());
-    page.number = CurrentDocNumber;
-    page.bytes.clear();
+    job.name = FormatText("Quillet – %s %s", layout.jobKind, CurrentDocNumber.c_str());
+    job.number = CurrentDocNumber;
+    job.bytes.clear();
     printer.SetPageCallback(layout.title);
-    printer.Open(OpenMemoryPort(page.bytes));
+    printer.Open(OpenMemoryPort(job.bytes));
     PrintPartyBlock(printer, config, document, layout);
     layout.body(printer, config, document);
     PrintFooter(printer, document);
-}
-
-void PrintDocument(const AgendaConfig& config, HostTable& document, const DocumentLayout& layout, int copies)
-{
-    DocumentPage page;
-    LayOutDocumentPage(config, document, layout, page);
-    std::string failure;
-    if (!SendDocumentPage(config, page.jobName, page.bytes, copies, failure))
-        ShowMessageBox(failure, MB_OK | MB_ICONERROR);
 }
 
 void PrintTitle(CPrinterEpson& printer, const std::string& line)
@@ -115,16 +104,6 @@ void PrintItemTable(CPrinterEpson& printer, const AgendaConfig& config, HostTabl
         printer.PrintLine(FormatText("   %s", note.c_str()));
     });
     PrintRule(printer);
-}
-
-bool SendDocumentPage(const AgendaConfig& config, const std::string& jobName, const std::string& bytes, int copies,
-                      std::string& failure)
-{
-    PortJob job;
-    job.name = jobName;
-    job.timeoutMs = static_cast<DWORD>(config.PortTimeout > 0 ? config.PortTimeout : 30) * 1000;
-    job.settingsFile = QuilletIniPath();
-    return SendToPort(config.Port, job, bytes, copies, failure);
 }
 
 std::vector<std::string> RegistrationPieces(const std::string& text)

@@ -1,4 +1,4 @@
-// The pieces both documents share: the frame of the page (the printer, the party block
+// The pieces both documents share: the frame of a document (the printer, the party block
 // with the seller's wrapped registration text, the footer), the title, and the item
 // table with each row's stock-card note.
 #pragma once
@@ -15,7 +15,7 @@
 // Every document is printed with the PC852 table on a form this many inches long.
 constexpr unsigned char kDocumentPageInches = 6;
 
-// What makes a document's page its own inside the frame both share.
+// What makes a document its own inside the frame both share.
 struct DocumentLayout {
     CPrinterEpson::PageCallbackFn title;
     const char* jobKind;        // the spooler's job is "Quillet – " jobKind and the number
@@ -26,17 +26,12 @@ struct DocumentLayout {
     void (*body)(CPrinterEpson& printer, const AgendaConfig& config, HostTable& document);
 };
 
-// Lays out one page into page: stores the document number, names the job, and opens a
-// printer with the PC852 table and the page length on the page's bytes, which prints the
+// Lays out one document into job: stores the document number, names the job, and opens a
+// printer with the PC852 table and the page length on the job's bytes, which prints the
 // title; then the party block (the headings, both parties' lines, the recipient line when
 // asked for, the registration lines and the closing rule), the body, and the footer (two
 // empty lines, who printed it and when, then Close with its form feed).
-void LayOutDocumentPage(const AgendaConfig& config, HostTable& document, const DocumentLayout& layout,
-                        DocumentPage& page);
-
-// The page laid out and sent to the agenda's port as copies; a port that does not open
-// or take it is reported to the user. HostError leaves it as it is.
-void PrintDocument(const AgendaConfig& config, HostTable& document, const DocumentLayout& layout, int copies);
+void LayOutDocument(const AgendaConfig& config, HostTable& document, const DocumentLayout& layout, DocumentJob& job);
 
 // The title line in double width, then a rule: what a page callback prints.
 void PrintTitle(CPrinterEpson& printer, const std::string& line);

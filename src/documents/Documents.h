@@ -17,25 +17,15 @@ void PrintDeliveryNoteTitle(CPrinterEpson& printer, int page);
 void PrintTaxDocumentTitle(CPrinterEpson& printer, int page);
 
 // One document laid out whole, before any of it goes to the printer: a data error
-// midway then leaves nothing half printed.
-struct DocumentPage {
-    std::string jobName;  // the spooler's name for it, "Quillet – dodací list 123" (code page 1250)
-    std::string number;   // the document's number, "123"
-    std::string bytes;    // the whole listing, from ESC @ to its form feed
+// midway then leaves nothing half printed. It goes to the printer as one job.
+struct DocumentJob {
+    std::string name;   // the spooler's document name, "Quillet – daňový doklad 123" (code page 1250)
+    std::string number; // the document's number, "123"
+    std::string bytes;  // the whole ESC/P listing, from ESC @ to its form feed
+    int copies = 1;     // how many times the document is printed in this one job
 };
 
-// The layouts: table is positioned on the document, whose page they lay out into page.
-// HostError leaves them as it is.
-void PrintDeliveryNotePage(const AgendaConfig& config, HostTable& table, DocumentPage& page);
-void PrintTaxDocumentPage(const AgendaConfig& config, HostTable& table, DocumentPage& page);
-
-// A document laid out and sent to the agenda's port as its copies; a port that does not
-// open or take it is reported to the user. HostError leaves them as it is.
-void PrintDeliveryNote(const AgendaConfig& config, HostTable& table);
-void PrintTaxDocument(const AgendaConfig& config, HostTable& table);
-
-// Sends the bytes of a page laid out whole to the agenda's port as one job of copies.
-// False, with the one message for the user in failure, when the port did not open or
-// take all of it.
-bool SendDocumentPage(const AgendaConfig& config, const std::string& jobName, const std::string& bytes, int copies,
-                      std::string& failure);
+// The layouts: table is positioned on the document, which they lay out into job (its
+// name, number and bytes; the copies are the caller's). HostError leaves them as it is.
+void LayOutDeliveryNote(const AgendaConfig& config, HostTable& table, DocumentJob& job);
+void LayOutTaxDocument(const AgendaConfig& config, HostTable& table, DocumentJob& job);

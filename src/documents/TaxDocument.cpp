@@ -106,12 +106,7 @@ void PrintTaxDocumentTitle(CPrinterEpson& printer, int /*page*/)
     PrintTitle(printer, FormatText("DAŇOVÝ DOKLAD - za hotové%15.15s", CurrentDocNumber.c_str()));
 }
 
-void PrintTaxDocumentPage(const AgendaConfig& config, HostTable& table, DocumentPage& page)
+void LayOutTaxDocument(const AgendaConfig& config, HostTable& table, DocumentJob& job)
 {
-    LayOutDocumentPage(config, table, kLayout, page);
-}
-
-void PrintTaxDocument(const AgendaConfig& config, HostTable& table)
-{
-    PrintDocument(config, table, kLayout, config.KopieDanovyDoklad);
+    LayOutDocument(config, table, kLayout, job);
 }

@@ -1,6 +1,7 @@
-// The one crossing between the program's text, code page 1250 whatever the system's ANSI
-// code page is, and the UTF-16 that Windows shows on the screen (and the UTF-8 of the files
-// the program writes for others to open).
+// The crossing between the program's text, code page 1250 whatever the system's ANSI code
+// page is, and the UTF-16 of Windows' windows, printer queues and file names (and the UTF-8
+// of the files the program writes for others to open). The host's values and the printer
+// convert on their own (docs/ARCHITECTURE.md, Code pages).
 #pragma once
 
 #include <string>

@@ -7,7 +7,10 @@
 #include <cstdio>
 
 #include "framework/Files.h"
+#include "framework/Gdi.h"
+#include "host/ComponentApartment.h"
 #include "host/HostErrorText.h"
+#include "host/HostTable.h"
 
 namespace {
 
@@ -150,4 +153,63 @@ std::string CreationFailureText(HRESULT result)
 {
     return "Databázovou komponentu MoneyS3 (mon2kdbe.dll) nelze vytvořit: " + ComponentProblem(result) +
            ".\nSpusťte quillet-print --check.";
+}
+
+namespace {
+
+// The component as the host installs it: mon2kdbe.dll in the host's own folder, the one
+// that holds MonS3.ini. Empty when there is no host or no such file.
+std::string InstalledHostComponent(const std::string& monS3Ini)
+{
+    const size_t slash = monS3Ini.find_last_of('\\');
+    if (slash == std::string::npos || slash < 2 || monS3Ini[1] != ':')
+        return {};
+    const std::string dll = monS3Ini.substr(0, slash + 1) + "mon2kdbe.dll";
+    return FileExists(dll) ? dll : std::string();
+}
+
+}  // namespace
+
+HRESULT RegisterHostComponent(const std::string& dllPath)
+{
+    // By its full path; its own dependencies are looked for beside it.
+    UniqueModule module(LoadLibraryExA(dllPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!module)
+        return HRESULT_FROM_WIN32(GetLastError());
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(module.Proc("DllRegisterServer")));
+    if (!entry)
+        return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    return entry();
+}
+
+std::string ProbeHostComponent(ComponentApartment& apartment, const std::string& monS3Ini)
+{
+    // A local handle, let go at once: only whether the component can be created counts.
+    const HostTable probe = CreateHostTable();
+    // Registered, the class failed for another reason (its DLL missing, say), which
+    // registering something else would only hide. The registry itself is asked: Wine
+    // reports an unregistered class as a missing key.
+    if (!probe.Empty() || !FindComponentRegistration().Own().empty())
+        return {};
+    // Without the host there is no component to register; the agenda's loading says so.
+    if (monS3Ini.empty())
+        return {};
+    const std::string dll = InstalledHostComponent(monS3Ini);
+    HRESULT result = REGDB_E_CLASSNOTREG;
+    if (!dll.empty()) {
+        result = RegisterHostComponent(dll);
+        if (FAILED(result))
+            return "Databázovou komponentu MoneyS3 " + dll + " nelze zaregistrovat: " + HostErrorText(result) +
+                   ".\nSpusťte quillet-print --check.";
+        // Nothing of the component is held here, so the thread may change apartments.
+        result = apartment.Enter();
+        if (SUCCEEDED(result)) {
+            const HostTable again = CreateHostTable();
+            if (!again.Empty())
+                return {};
+            result = again.CreationResult();
+        }
+    }
+    return CreationFailureText(result);
 }

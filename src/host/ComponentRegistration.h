@@ -1,5 +1,6 @@
 // Where the registry says the host's table component lives, for 32-bit and for 64-bit
-// programs, and the user's words for why it cannot be created.
+// programs, the user's words for why it cannot be created, and registering the component
+// the host installed when its class is not registered at all.
 #pragma once
 
 #include <windows.h>
@@ -44,3 +45,18 @@ std::string ComponentProblem(HRESULT result);
 
 // The text of the HostError raised through a handle whose creation failed.
 std::string CreationFailureText(HRESULT result);
+
+class ComponentApartment;
+
+// DllRegisterServer of the DLL at dllPath, a full path: its result, or why the DLL could
+// not be loaded or has no such entry point.
+HRESULT RegisterHostComponent(const std::string& dllPath);
+
+// Creates the component once. Only when its class is not registered at all is the
+// component that the host installed in its own folder, beside monS3Ini (the host's
+// MonS3.ini; empty where there is no host), registered by its full path, never through
+// the search order, and created again, in the apartment the new registration asks for.
+// Empty when nothing is to be said; else the message for the user (code page 1250): a
+// registration that failed or did not help. Any other failure is left to the prints,
+// which report it with its reason.
+std::string ProbeHostComponent(ComponentApartment& apartment, const std::string& monS3Ini);

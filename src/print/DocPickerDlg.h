@@ -17,7 +17,7 @@ extern bool DocPickerTaxDocuments;  // false at start
 extern bool DocPickerLast50;        // true at start
 
 // Lays out the document whose "CDokladu" is docId into job, exactly as printing it would
-// send it; false, after telling the user why, when there is no page to show.
+// send it; false, after telling the user why, when there is no document to show.
 using DocumentPreviewer = std::function<bool(long docId, DocumentJob& job)>;
 
 class CDocPickerDlg : public CDialog {
@@ -29,14 +29,14 @@ public:
     // "CDokladu" of the row chosen with OK; -1 until then.
     long SelectedDocId() const { return selectedDocId_; }
 
-    // "Náhled" shows the chosen row's page through preview; "Tisk" in the preview then
-    // chooses that row as "Tisk" here does, and keeps the page it showed, which is the one
-    // to print. Without a previewer the button is disabled.
+    // "Náhled" shows the chosen row's document through preview; "Tisk" in the preview
+    // then chooses that row as "Tisk" here does, and keeps the document it showed, which
+    // is the one to print. Without a previewer the button is disabled.
     void SetPreviewer(DocumentPreviewer preview) { preview_ = std::move(preview); }
     // The printer queue documents are drawn on, when they are: the preview then shows its
     // sheets as they will be drawn.
     void SetDrawnQueue(std::string queue) { drawnQueue_ = std::move(queue); }
-    // The page the preview showed when its "Tisk" chose the row; null otherwise.
+    // The document the preview showed when its "Tisk" chose the row; null otherwise.
     const DocumentJob* ShownDocument() const { return shown_.bytes.empty() ? nullptr : &shown_; }
 
 protected:

@@ -1,7 +1,6 @@
 // Sending a document laid out whole: the only place a print's bytes leave for the printer.
 #include "print/PrintJob.h"
 
-#include "documents/Documents.h"
 #include "framework/FormatText.h"
 #include "print/escp/EscpDraw.h"
 #include "printer/JobCancel.h"
@@ -31,5 +30,10 @@ bool SendDocument(const AgendaConfig& config, const DocumentJob& job, std::strin
     case DocumentWay::Raw:
         break;
     }
-    return SendDocumentPage(config, job.name, job.bytes, job.copies, failure);
+    // The printer's own bytes, copies times over, as one job to the port.
+    PortJob port;
+    port.name = job.name;
+    port.timeoutMs = static_cast<DWORD>(config.PortTimeout) * 1000;
+    port.settingsFile = QuilletIniPath();
+    return SendToPort(config.Port, port, job.bytes, job.copies, failure);
 }

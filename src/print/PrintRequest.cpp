@@ -1,6 +1,6 @@
 // The print request: one table instance per request, one layout call into memory, then
-// the whole document to the printer; the one place (besides the picker) where failures of
-// the host component and of the printer are shown.
+// the whole document to the printer. A print's failures of the host component and of the
+// printer are shown here; the picker shows those of its own list.
 #include "print/PrintRequest.h"
 
 #include <utility>
@@ -15,13 +15,20 @@ std::atomic<bool> PrintBusy{false};
 
 namespace {
 
-// Clears PrintBusy on every way out of a request.
+// Clears PrintBusy on every way out of a request that set it.
 class BusyGuard {
 public:
-    BusyGuard() { PrintBusy = true; }
-    ~BusyGuard() { PrintBusy = false; }
+    explicit BusyGuard(bool held) : held_(held) {}
+    ~BusyGuard()
+    {
+        if (held_)
+            PrintBusy = false;
+    }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    bool held_;
 };
 
 // question ends where the document's number goes; the number is shown as the host gave it.
@@ -35,17 +42,16 @@ bool Confirm(HostTable& table, const char* question)
 PrintOutcome LayOutCurrent(AgendaConfig& config, HostTable& table, DocumentJob& job)
 {
     std::string kind = FieldString(table, "Typ");
-    DocumentPage page;
+    // Laid out aside: a host error midway leaves job as it was.
+    DocumentJob laidOut;
     if (kind == DocKind::TaxDocument)
-        PrintTaxDocumentPage(config, table, page);
+        LayOutTaxDocument(config, table, laidOut);
     else if (kind == DocKind::DeliveryNote)
-        PrintDeliveryNotePage(config, table, page);
+        LayOutDeliveryNote(config, table, laidOut);
     else
         return PrintOutcome::NothingPrinted;
-    job.name = std::move(page.jobName);
-    job.number = std::move(page.number);
-    job.bytes = std::move(page.bytes);
-    job.copies = kind == DocKind::TaxDocument ? config.KopieDanovyDoklad : config.KopieDodaciList;
+    laidOut.copies = kind == DocKind::TaxDocument ? config.KopieDanovyDoklad : config.KopieDodaciList;
+    job = std::move(laidOut);
     return PrintOutcome::Printed;
 }
 
@@ -67,7 +73,7 @@ std::string DocumentTablePath(const AgendaConfig& config)
 // One table instance on the document table: find positions it on the document to lay
 // out (false: nothing to do), whose layout then goes into job; Printed when it is there
 // whole. A host error anywhere in it is shown here.
-PrintOutcome LayOutDocument(AgendaConfig& config, const std::function<bool(HostTable&)>& find, DocumentJob& job)
+PrintOutcome FindAndLayOut(AgendaConfig& config, const std::function<bool(HostTable&)>& find, DocumentJob& job)
 {
     HostTable table;
     try {
@@ -103,18 +109,18 @@ bool FindNewest(HostTable& table, const char* kind)
 }
 
 PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose,
-                          const SendingNotice& sending)
+                          const SendingNotice& sending, BusyClaim busy)
 {
-    if (PrintBusy)
+    if (busy == BusyClaim::ByRequest && PrintBusy.exchange(true))
         return PrintOutcome::NothingPrinted;
-    BusyGuard busy;
+    const BusyGuard clear(busy == BusyClaim::ByRequest);
 
     long docId = 0;
     if (mode == ChooseDocument && !(choose && choose(DocumentTablePath(config), docId)))
         return PrintOutcome::NothingPrinted;
 
     DocumentJob job;
-    const PrintOutcome laidOut = LayOutDocument(
+    const PrintOutcome laidOut = FindAndLayOut(
         config,
         [&](HostTable& table) {
             switch (mode) {
@@ -151,6 +157,6 @@ PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job
 PrintOutcome PreviewDocument(AgendaConfig& config, long docId, DocumentJob& job)
 {
     job = DocumentJob{};
-    return LayOutDocument(
+    return FindAndLayOut(
         config, [docId](HostTable& table) { return FindChosen(table, docId); }, job);
 }

@@ -22,9 +22,15 @@ inline constexpr char TaxDocument[] = "P";   // listed as "Prodejky"
 inline constexpr char DeliveryNote[] = "D";  // listed as "Dodací listy"
 }  // namespace DocKind
 
-// True while a request runs: message boxes run nested message loops, in which another
-// hotkey may ask for a print. Each print runs on a thread of its own.
+// True from the moment a print is asked for until it has ended: a print asked for
+// meanwhile starts nothing, then or later. Message boxes and the picker run message loops
+// in which another request may come, and the tray asks the print thread for a print some
+// time before that thread runs it.
 extern std::atomic<bool> PrintBusy;
+
+// Who set PrintBusy for a request: the request itself, for its length, or its caller,
+// who set it when the print was asked for and clears it once the print has ended.
+enum class BusyClaim { ByRequest, ByCaller };
 
 // Lets the user choose a document of the table at tablePath; true (OK) with its
 // "CDokladu" in docId. The tray shows the picker here.
@@ -41,15 +47,18 @@ enum class PrintOutcome {
 // when it has gone or failed (null), before any message about it is shown.
 using SendingNotice = std::function<void(const DocumentJob* sending)>;
 
+// The entry every print starts through: finds the document the mode asks for (asking
+// whether to print it, or letting choose pick it), lays it out whole and sends it. With
+// BusyClaim::ByRequest it starts nothing while PrintBusy is set.
 PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose = {},
-                          const SendingNotice& sending = {});
+                          const SendingNotice& sending = {}, BusyClaim busy = BusyClaim::ByRequest);
 
 // Walks back from the newest record of the open document table to the newest of the
 // given kind; false when none of the records RecordCount gave is of that kind.
 bool FindNewest(HostTable& table, const char* kind);
 
 // Lays out the document whose "CDokladu" is docId into job: exactly what printing it
-// would send. Printed when job holds the whole page; a host error has been shown as a
+// would send. Printed when job holds the whole document; a host error has been shown as a
 // print shows it, and nothing was sent anywhere.
 PrintOutcome PreviewDocument(AgendaConfig& config, long docId, DocumentJob& job);
 

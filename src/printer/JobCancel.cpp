@@ -39,11 +39,6 @@ void CancelPrintJobs()
     SetEvent(CancelledEvent().Get());
 }
 
-void ResumePrintJobs()
-{
-    ResetEvent(CancelledEvent().Get());
-}
-
 bool PrintJobsCancelled()
 {
     return WaitForSingleObject(CancelledEvent().Get(), 0) == WAIT_OBJECT_0;

@@ -19,8 +19,6 @@ public:
 
 // From now on every job is given up. The process ends soon after, so it lasts.
 void CancelPrintJobs();
-// Lets jobs be sent again after CancelPrintJobs, for a test that goes on in the process.
-void ResumePrintJobs();
 bool PrintJobsCancelled();
 // Signalled while jobs are given up: a write that waits on a device waits on it too.
 HANDLE PrintJobsCancelledEvent();

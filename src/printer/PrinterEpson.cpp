@@ -1,6 +1,6 @@
-// The ESC/P line printer: control sequences and converted text go straight to the port,
-// one write call per control byte and one per text run, with no buffering; every write
-// is checked. Documents are laid out into memory this way and sent whole.
+// The ESC/P line printer: control sequences and converted text go straight to its
+// destination, one write call per control byte and one per text run, with no buffering;
+// every write is checked.
 #include "printer/PrinterEpson.h"
 
 #include <cstring>
@@ -32,44 +32,12 @@ CPrinterEpson::CPrinterEpson(int charTable, unsigned char pageLength)
     std::memcpy(CharMap, kCharMap852, sizeof CharMap);
 }
 
-// An open port is closed without a form feed; a queue's job is given up.
+// An open destination is let go without a form feed; a job on it is given up.
 CPrinterEpson::~CPrinterEpson() = default;
 
 bool CPrinterEpson::IsOpen() const
 {
     return port_ != nullptr;
-}
-
-bool CPrinterEpson::LPTOpen(const char* port)
-{
-    if (!port)
-        port = "";
-    // The old port goes first: opened without sharing, it could not be opened again
-    // while it is still held.
-    port_.reset();
-    portName_ = port;
-    failure_.clear();
-    PortJob job;
-    job.name = JobName;
-    job.timeoutMs = static_cast<DWORD>(PortTimeout > 0 ? PortTimeout : 30) * 1000;
-    std::string reason;
-    port_ = OpenPrinterPort(port, job, reason);
-    if (!port_) {
-        failure_ = PortOpenFailure(port, reason);
-        return false;
-    }
-    TracePort("Tisk: " + port_->Description());
-    traced_ = true;
-    sent_ = 0;
-    return true;
-}
-
-bool CPrinterEpson::Open(const char* port)
-{
-    if (!LPTOpen(port))
-        return false;
-    Initialise();
-    return true;
 }
 
 bool CPrinterEpson::Open(std::unique_ptr<PrinterPort> port)
@@ -78,10 +46,6 @@ bool CPrinterEpson::Open(std::unique_ptr<PrinterPort> port)
     if (!port)
         return false;
     port_ = std::move(port);
-    portName_ = port_->Description();
-    failure_.clear();
-    traced_ = false;
-    sent_ = 0;
     Initialise();
     return true;
 }
@@ -116,21 +80,17 @@ bool CPrinterEpson::Close()
         return false;
     WriteByte(kEscpFormFeed);
     if (!port_)
-        return false;  // the form feed failed and has been reported
-    const bool closed = port_->Close();
-    if (!closed) {
-        Fail(port_->Failure());
+        return false;  // the form feed was not taken: the job has been given up
+    if (!port_->Close()) {
+        Fail();
         return false;
     }
     port_.reset();
-    if (traced_)
-        TracePort("Odesláno " + std::to_string(sent_) + " bajtů, úloha ukončena.");
     return true;
 }
 
-void CPrinterEpson::Fail(const std::string& reason)
+void CPrinterEpson::Fail()
 {
-    failure_ = PortWriteFailure(portName_, reason);
     port_->Abort();
     port_.reset();
 }
@@ -140,11 +100,8 @@ void CPrinterEpson::Write(const void* bytes, size_t count)
     // A closed printer sends nothing, silently: the counters move on as usual.
     if (!port_)
         return;
-    if (!port_->Write(bytes, count)) {
-        Fail(port_->Failure());
-        return;
-    }
-    sent_ += static_cast<unsigned long>(count);
+    if (!port_->Write(bytes, count))
+        Fail();
 }
 
 void CPrinterEpson::Flush()

@@ -1,6 +1,7 @@
-// CPrinterEpson: an Epson ESC/P line printer on a port (a device, a file or a printer
-// queue), written to byte by byte. It knows lines, not pages, and converts the text from
-// code page 1250 to 852.
+// CPrinterEpson: an Epson ESC/P line printer writing into a destination of the PrinterPort
+// kind, one write per control byte and one per text run; documents are laid out this way
+// into memory and go to the port whole (SendToPort). It knows lines, not pages, and
+// converts the text from code page 1250 to 852.
 #pragma once
 
 #include <windows.h>
@@ -25,20 +26,14 @@ public:
     CPrinterEpson& operator=(const CPrinterEpson&) = delete;
 
     void SetPageCallback(PageCallbackFn fn) { PageCallback = fn; }
-    // Opens the port by name; false, with Failure() saying why, when it cannot be opened.
-    bool LPTOpen(const char* port);
-    bool Open(const char* port);
     // Opens on a destination already open (the job runs into it as into a port) and
-    // initialises the printer; false for none.
+    // initialises the printer; false for none. An open destination is let go first,
+    // without a form feed.
     bool Open(std::unique_ptr<PrinterPort> port);
-    // False when the port is not open, or when the form feed or the end of the job
-    // failed, which Failure() then says.
+    // False when the printer is not open, or when the destination did not take the form
+    // feed or the end of the job.
     bool Close();
     bool IsOpen() const;
-    // The message for the user about the last port that did not open or stopped taking
-    // the job, naming the port and the reason; empty while all went well. Nothing is
-    // shown here: the caller decides what the user sees.
-    const std::string& Failure() const { return failure_; }
 
     void WriteByte(unsigned char b);
     void SetMode(unsigned char mode);
@@ -66,26 +61,18 @@ public:
     unsigned char Page = 0;
     PageCallbackFn PageCallback = nullptr;
     unsigned char CharMap[256];
-    // The spooler's name for the job and how long one write to a device may take;
-    // read when the port opens.
-    std::string JobName = "Quillet";
-    int PortTimeout = 30;  // seconds
 
 private:
     // The length of text that one print call sends: at most 255 bytes and at most LineWidth.
     size_t ClippedLength(const char* text) const;
-    // A write the port does not take ends the job: the failure is kept, the job given
-    // up, and nothing more is sent.
+    // A write the destination does not take ends the job: it is given up, and nothing
+    // more is sent.
     void Write(const void* bytes, size_t count);
     void Flush();
     void Initialise();
-    void Fail(const std::string& reason);
+    void Fail();
     // Pads a line on the left with pad spaces and prints it, text clipped to length.
     void PrintPadded(int pad, const char* text, size_t length);
 
     std::unique_ptr<PrinterPort> port_;
-    std::string portName_;
-    std::string failure_;
-    bool traced_ = false;  // a port opened by name is traced; a destination in memory is not
-    unsigned long sent_ = 0;
 };

@@ -81,8 +81,8 @@ std::unique_ptr<PrinterPort> OpenPrinterPort(const std::string& name, const Port
 // opened, else the reason.
 std::string CheckPrinterPort(const std::string& name, const std::string& settingsFile = {});
 
-// The one message for the user when a print fails, naming the port and the reason: the
-// port could not be opened, or it did not take the job.
+// The message for the user when a port fails a print, naming the port and the reason: it
+// could not be opened, or it did not take the job.
 std::string PortOpenFailure(const std::string& name, const std::string& reason);
 std::string PortWriteFailure(const std::string& name, const std::string& reason);
 // The reason of a failed system call: the system's text for the error, or its number

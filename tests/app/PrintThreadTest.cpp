@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
 #include "ForwardingTable.h"
 #include "app/TrayDlg.h"
+#include "config/HostFiles.h"
 #include "documents/SampleAgenda.h"
 #include "printer/JobCancel.h"
 #include "printer/PrinterPort.h"
@@ -137,16 +139,24 @@ TEST_F(PrintThreadTest, TheSessionWaitsForADocumentBeingSentOrEndsItCleanly)
     HANDLE printer = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, 0, 1, 1, 1, 0, nullptr);
     OVERLAPPED listening{};
     ConnectNamedPipe(printer, &listening);
+    // The main window loads the agenda as at start: the host on C:, Quillet.ini beside the
+    // program.
+    const std::string setupIni = "C:\\Program Files\\CIGLER SOFTWARE\\Common Files\\Setup.ini";
+    const std::string root = agenda.AgendaDir().substr(0, agenda.AgendaDir().size() - strlen("\\Firma\\"));
+    SetAside host(setupIni), settings(QuilletIniPath());
+    HostFiles files;
+    files.WriteIni(setupIni, {"[InstParams]", "LocalPath=" + root});
+    files.WriteIni(root + "\\MonS3.ini",
+                   {"[Directory]", "DataRoot=" + root, "[LastDirs]", "LastFirm=Firma", "LastYear=Rok2026"});
+    files.WriteIni(QuilletIniPath(), {"[Firma]", "Port=" + pipe});
     Driven<CTrayDlg> dialog(&worker);
     std::vector<LRESULT> agrees;  // WM_QUERYENDSESSION: before, while sending, after the print
     bool givenUp = false;
     dialog.Then([&](HWND d) {
-        dialog.Config().CopySettings(config);
-        dialog.Config().Port = pipe;
         agrees.push_back(SendMessageA(d, WM_QUERYENDSESSION, 0, 0));
         boxes.Clear();
         boxes.Answer(IDYES);
-        dialog.PrintRequest(LastTaxDocument);
+        dialog.StartPrint(LastTaxDocument);
         RunMessagesUntil([&] { return SendMessageA(d, WM_QUERYENDSESSION, 0, 0) == FALSE; });
         agrees.push_back(SendMessageA(d, WM_QUERYENDSESSION, 0, 0));
         // Forced: when this returns, the job is over and the port let go.
@@ -157,7 +167,7 @@ TEST_F(PrintThreadTest, TheSessionWaitsForADocumentBeingSentOrEndsItCleanly)
         PostMessageA(d, WM_COMMAND, ID_APP_EXIT, 0);
     });
     EXPECT_EQ(1, dialog.DoModal());
-    ResumePrintJobs();
+    ResetEvent(PrintJobsCancelledEvent());  // the process goes on: jobs may be sent again
     CloseHandle(printer);
     EXPECT_EQ((std::vector<LRESULT>{TRUE, FALSE, TRUE}), agrees);
     EXPECT_TRUE(givenUp);

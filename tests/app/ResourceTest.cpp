@@ -245,8 +245,8 @@ TEST(Resources, SettingsDialogInTabOrder)
     }
     controls.insert(controls.end(), {
         {kTypeOrPick, "", 56, 135, 42, 100, IDC_PORT},
-        {kLabel, "LPT port:", 7, 135, 43, 14, -1},
-        {kHint, "(např. LPT1: nebo LPT2:]", 99, 135, 108, 14, -1},
+        {kLabel, "Tiskárna:", 7, 135, 43, 14, -1},
+        {kHint, "(LPT1:, tiskárna, soubor)", 99, 135, 108, 14, -1},
         {kLabel, "Tisk:", 7, 152, 43, 14, -1},
         {kPickOnly, "", 56, 152, 151, 60, IDC_REZIM},
         {kLabel, "Kopie:", 7, 168, 43, 14, -1},

@@ -190,7 +190,7 @@ TEST_F(AgendaConfigTest, SellerFieldsAndPortComeFromQuilletIni)
     };
     auto ini = [](std::vector<std::string> lines) { return std::make_unique<std::vector<std::string>>(lines); };
     Case cases[] = {
-        {"all ten keys, Czech",
+        {"the seller's keys and the port, Czech",
          ini({"[Firma]", "Nazev=Železářství Šťastný", "Ulice=Dlouhá 12", "Mesto=České Budějovice",
               "PSC=370 01", "Tel=387 123 456", "Fax=387 123 457", "ICO=12345678", "DIC=CZ12345678",
               "RegCislo=Zapsán v OR, oddíl C, vložka 1234", "Port=LPT2:"}),

@@ -1,6 +1,7 @@
 // The settings dialog as a real dialog on the real Quillet.ini beside the test program:
-// what it shows, what OK writes (all ten keys, empty ones too), that Cancel writes
-// nothing, and that AgendaConfig::Load then reads what was written.
+// what it shows, what OK writes (every key it shows, empty ones too), that Cancel writes
+// nothing, that AgendaConfig::Load then reads what was written, and that every label
+// fits its place.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "config/AgendaConfig.h"
 #include "config/AgendaSettingsDlg.h"
 #include "config/HostFiles.h"
+#include "framework/WideText.h"
 #include "res/resource.h"
 #include "support/DialogDriver.h"
 #include "support/MessageBoxRecorder.h"
@@ -20,7 +22,7 @@
 
 namespace {
 
-// The keys in the order they are read and written, with the box of each.
+// The seller's keys and the port in the order they are written, with the box of each.
 const struct {
     const char* key;
     int box;
@@ -37,7 +39,7 @@ std::string BoxText(HWND dialog, int id)
     return text;
 }
 
-// The texts of the ten boxes, in key order.
+// The texts of those boxes, in key order.
 std::vector<std::string> Boxes(HWND dialog)
 {
     std::vector<std::string> texts;
@@ -278,6 +280,37 @@ TEST_F(AgendaSettings, PortBoxListsThePortsAndTheInstalledQueuesAndSavesTheChose
     char port[260] = {};
     GetPrivateProfileStringA("Firma", "Port", "", port, sizeof port, ini_.c_str());
     EXPECT_EQ(lx350.Name(), port);
+}
+
+// Every label and hint shows its whole text in its place at the dialog's font.
+TEST_F(AgendaSettings, EveryLabelFitsItsPlace)
+{
+    Driven<CAgendaSettingsDlg> dlg;
+    int labels = 0;
+    std::vector<std::wstring> clipped;
+    dlg.Then([&](HWND d) {
+        for (HWND label = GetWindow(d, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
+            wchar_t kind[16] = {}, text[128] = {};
+            GetClassNameW(label, kind, 16);
+            if (lstrcmpiW(kind, L"Static") != 0)
+                continue;
+            GetWindowTextW(label, text, 128);
+            HDC dc = GetDC(label);
+            const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+            RECT needed{}, place{};
+            DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+            SelectObject(dc, font);
+            ReleaseDC(label, dc);
+            GetClientRect(label, &place);
+            ++labels;
+            if (needed.right > place.right || needed.bottom > place.bottom)
+                clipped.push_back(text);
+        }
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    EXPECT_EQ(14, labels);
+    EXPECT_TRUE(clipped.empty()) << clipped.size() << " clipped, the first: " << ToCp1250Shown(clipped[0]);
 }
 
 }  // namespace

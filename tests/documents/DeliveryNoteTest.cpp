@@ -113,11 +113,10 @@ protected:
             .FormFeed();
     }
 
-    void Print(long docId)
+    PrintOutcome Print(long docId)
     {
         DeleteFileA(port.Path().c_str());  // the port is opened without truncation
-        HostTable table = OpenDocument(agenda, docId);
-        PrintDeliveryNote(config, table);
+        return PrintDocument(config, docId);
     }
 
     SampleAgenda agenda;
@@ -256,7 +255,7 @@ TEST_F(DeliveryNoteTest, PortThatCannotBeOpenedPrintsNothing)
     HANDLE held = CreateFileA(port.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    Print(7);
+    EXPECT_EQ(PrintOutcome::Failed, Print(7));
     CloseHandle(held);
 
     ASSERT_EQ(1u, boxes.Shown().size());
@@ -294,8 +293,11 @@ TEST_F(DeliveryNoteTest, MissingStockCardTableIsReportedAndTheNoteStillPrinted)
 TEST_F(DeliveryNoteTest, HostErrorMidwaySendsNothing)
 {
     agenda.WriteItems(items, false);  // no "CKmenKarty": the first note cannot be read
-    HostTable table = OpenDocument(agenda, 7);
-    EXPECT_THROW(PrintDeliveryNote(config, table), HostError);
+    EXPECT_EQ(PrintOutcome::Failed, Print(7));
+    ASSERT_EQ(1u, boxes.Shown().size());
+    EXPECT_EQ("Nastala chyba při přístupu k datům\n\n:Field 'CKmenKarty' not found in table " + agenda.YearDir() +
+                  "SkSezPol",
+              boxes.Shown()[0].text);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(port.Path().c_str()));
 
     // The failed print has let its stock-card table go: the file can be written anew,

@@ -123,8 +123,7 @@ protected:
         DeleteFileA(port.Path().c_str());
         HostTableWrapper previous = SetHostTableWrapper(
             [&](ComPtr<IMon2kDbeTable> table) { return Wrap<ItemTableProbe>(std::move(table), answer, reads); });
-        HostTable table = OpenDocument(agenda, 7);
-        PrintDeliveryNote(config, table);
+        EXPECT_EQ(PrintOutcome::Printed, PrintDocument(config, 7));
         SetHostTableWrapper(std::move(previous));
         return port.Read();
     }

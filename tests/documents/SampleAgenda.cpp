@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "print/escp/EscpDecode.h"
+#include "support/EscpDiff.h"
 
 DocRecord Document(const std::string& typ, long id, const std::string& number, const std::string& name,
                    const std::string& street, const std::string& postcode, const std::string& town)
@@ -123,15 +123,12 @@ void SampleAgenda::Configure(AgendaConfig& config) const
     config.YearDir = yearDir_;
 }
 
-HostTable OpenDocument(const SampleAgenda& agenda, long docId)
+PrintOutcome PrintDocument(AgendaConfig& config, long docId)
 {
-    HostTable table = CreateHostTable();
-    if (table.OpenTable(agenda.YearDir() + "\\SkSezDok") != 0)
-        throw std::runtime_error("document table did not open");
-    table.SetIndex("CDokladu");
-    if (table.Seek(docId) != kMon2kSeekFound)
-        throw std::runtime_error("document not found");
-    return table;
+    return PrintRequest(config, ChooseDocument, [docId](const std::string&, long& chosen) {
+        chosen = docId;
+        return true;
+    });
 }
 
 ExpectedPage& ExpectedPage::Open()

@@ -8,6 +8,7 @@
 #include "DbfWriter.h"
 #include "config/AgendaConfig.h"
 #include "host/HostTable.h"
+#include "print/PrintRequest.h"
 #include "printer/EscpCodes.h"
 #include "support/TempFile.h"
 
@@ -84,8 +85,9 @@ private:
     std::string yearDir_;
 };
 
-// The document table of the agenda, opened, indexed on "CDokladu" and on the document.
-HostTable OpenDocument(const SampleAgenda& agenda, long docId);
+// Prints the document whose "CDokladu" is docId to config's port as a choice in the
+// picker is printed: through PrintRequest, without a question.
+PrintOutcome PrintDocument(AgendaConfig& config, long docId);
 
 // The page bytes, written down line by line by a test. Text is code page 1250 and goes
 // to the port in code page 852, as the printer is meant to send it.

@@ -43,11 +43,10 @@ protected:
         agenda.WriteCards({{101, "Balení po 100 kusech"}, {102, "Do betonu i cihly"}});
     }
 
-    void Print(long docId)
+    PrintOutcome Print(long docId)
     {
         DeleteFileA(port.Path().c_str());  // the port is opened without truncation
-        HostTable table = OpenDocument(agenda, docId);
-        PrintTaxDocument(config, table);
+        return PrintDocument(config, docId);
     }
 
     // From the title to the rule under the column heading.
@@ -250,7 +249,7 @@ TEST_F(TaxDocumentTest, PortThatCannotBeOpenedPrintsNothing)
     agenda.WriteDocuments({CashSale(12, "P12")});
     agenda.WriteItems({});
     config.Port = agenda.YearDir() + "no such folder\\port.prn";
-    Print(12);
+    EXPECT_EQ(PrintOutcome::Failed, Print(12));
 
     ASSERT_EQ(1u, boxes.Shown().size());
     const std::string head = "Tisk se nepodařil: port '" + config.Port + "' nelze otevřít, nic nebylo vytištěno.\n\n";

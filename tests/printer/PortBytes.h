@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "print/escp/EscpDecode.h"
+#include "support/EscpDiff.h"
 
 inline std::string Bytes(std::initializer_list<int> bytes)
 {

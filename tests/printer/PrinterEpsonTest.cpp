@@ -1,5 +1,6 @@
-// CPrinterEpson against a real file opened through the same CreateFile as a port: every
-// byte that reaches it, the form feed, and the failure of a port that cannot be opened.
+// CPrinterEpson: every byte of a job laid out into memory, as documents are, and the form
+// feed; and whole jobs sent to a real file through the same CreateFile as a port, which
+// keeps each job whole and takes nothing from a port that cannot be opened.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "PortBytes.h"
+#include "printer/MemoryPort.h"
 #include "printer/PrinterEpson.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/TempFile.h"
@@ -22,18 +24,19 @@ std::string Spaces(int n)
 
 class PrinterPort : public ::testing::Test {
 protected:
-    // One job on a fresh printer (table 5, 6 inches): opened on the file, the steps run,
-    // then destroyed, which closes the port without a form feed. Returns the whole file.
+    // One job on a fresh printer (table 5, 6 inches): opened on memory, the steps run,
+    // then destroyed, which lets the job go without a form feed. Returns every byte.
     std::string Job(const std::function<void(CPrinterEpson&)>& steps)
     {
         {
             CPrinterEpson printer(5, 6);
-            EXPECT_TRUE(printer.Open(port.Path().c_str()));
+            EXPECT_TRUE(printer.Open(OpenMemoryPort(bytes)));
             steps(printer);
         }
-        return port.Read();
+        return bytes;
     }
 
+    std::string bytes;
     TempFile port{"prt"};
 };
 
@@ -61,11 +64,11 @@ TEST_F(PrinterPort, PageCallbackPrintsAfterTheModeIsSet)
     {
         CPrinterEpson printer(5, 6);
         printer.SetPageCallback(PrintTitle);
-        ASSERT_TRUE(printer.Open(port.Path().c_str()));
+        ASSERT_TRUE(printer.Open(OpenMemoryPort(bytes)));
         EXPECT_TRUE(printer.Close());
     }
     EXPECT_EQ(1, g_callbackPage);
-    EXPECT_PORT_BYTES(kInit + "DODAC\xD6 LIST" + kCrLf + "\x0C", port.Read());
+    EXPECT_PORT_BYTES(kInit + "DODAC\xD6 LIST" + kCrLf + "\x0C", bytes);
 }
 
 TEST_F(PrinterPort, EveryCharacterTableAndPageLengthGoesIntoTheInitialisation)
@@ -73,29 +76,29 @@ TEST_F(PrinterPort, EveryCharacterTableAndPageLengthGoesIntoTheInitialisation)
     const int codes[14][2] = {{1, 0}, {1, 16}, {3, 0}, {5, 0}, {6, 0}, {10, 0}, {11, 0},
                               {14, 0}, {15, 0}, {27, 0}, {28, 0}, {29, 0}, {31, 0}, {32, 0}};
     for (int table = 0; table < 14; ++table) {
-        TempFile file("tbl");
+        std::string file;
         {
             CPrinterEpson printer(table, 11);
-            ASSERT_TRUE(printer.Open(file.Path().c_str()));
+            ASSERT_TRUE(printer.Open(OpenMemoryPort(file)));
         }
         const std::string expected =
             Bytes({0x1B, 0x40, 0x1B, 0x28, 0x74, 0x03, 0x00, 0x01, codes[table][0], codes[table][1],
                    0x1B, 0x74, 0x01, 0x1B, 0x78, 0x00, 0x1B, 0x43, 0x00, 11, 0x1B, 0x30, 0x1B, 0x21, 0x00});
-        EXPECT_PORT_BYTES(expected, file.Read()) << "table " << table;
+        EXPECT_PORT_BYTES(expected, file) << "table " << table;
     }
 }
 
 TEST_F(PrinterPort, UnknownCharacterTableSelectsNothing)
 {
     for (int table : {-1, 14, 1000}) {
-        TempFile file("tbl");
+        std::string file;
         {
             CPrinterEpson printer(table, 6);
-            ASSERT_TRUE(printer.Open(file.Path().c_str()));
+            ASSERT_TRUE(printer.Open(OpenMemoryPort(file)));
         }
         EXPECT_PORT_BYTES(Bytes({0x1B, 0x40, 0x1B, 0x78, 0x00, 0x1B, 0x43, 0x00, 0x06, 0x1B, 0x30,
                                  0x1B, 0x21, 0x00}),
-                          file.Read())
+                          file)
             << "table " << table;
     }
 }
@@ -113,15 +116,15 @@ TEST_F(PrinterPort, SetModeSendsTheModeAndChoosesTheLineWidth)
         {0xFF, 0xDB, 96},  {0x14, 0x14, 137}, {0x88, 0x88, 80},  {0x3D, 0x19, 96},
     };
     for (const auto& c : cases) {
-        TempFile file("mod");
+        std::string file;
         {
             CPrinterEpson printer(5, 6);
-            ASSERT_TRUE(printer.Open(file.Path().c_str()));
+            ASSERT_TRUE(printer.Open(OpenMemoryPort(file)));
             printer.SetMode(static_cast<unsigned char>(c.mode));
             EXPECT_EQ(c.sent, printer.Mode) << "mode " << c.mode;
             EXPECT_EQ(c.width, printer.LineWidth) << "mode " << c.mode;
         }
-        EXPECT_PORT_BYTES(kInit + Bytes({0x1B, 0x21, c.sent}), file.Read()) << "mode " << c.mode;
+        EXPECT_PORT_BYTES(kInit + Bytes({0x1B, 0x21, c.sent}), file) << "mode " << c.mode;
     }
 }
 
@@ -143,12 +146,12 @@ TEST_F(PrinterPort, TextIsClippedToTheLineWidthAndTo255)
         {0x20, 0, 41, 40},  {0x00, 255, 300, 255}, {0x00, 0, 80, 80},
     };
     for (const auto& c : cases) {
-        TempFile file("clp");
+        std::string file;
         const std::string text = digits300.substr(0, c.textLength);
         unsigned char column = 0;
         {
             CPrinterEpson printer(5, 6);
-            ASSERT_TRUE(printer.Open(file.Path().c_str()));
+            ASSERT_TRUE(printer.Open(OpenMemoryPort(file)));
             printer.SetMode(static_cast<unsigned char>(c.mode));
             if (c.lineWidth)
                 printer.LineWidth = static_cast<unsigned char>(c.lineWidth);
@@ -156,7 +159,7 @@ TEST_F(PrinterPort, TextIsClippedToTheLineWidthAndTo255)
             column = printer.Column;
         }
         EXPECT_EQ(c.printed, column);
-        EXPECT_PORT_BYTES(kInit + Bytes({0x1B, 0x21, c.mode}) + text.substr(0, c.printed), file.Read())
+        EXPECT_PORT_BYTES(kInit + Bytes({0x1B, 0x21, c.mode}) + text.substr(0, c.printed), file)
             << "mode " << c.mode << ", " << c.textLength << " characters";
     }
 }
@@ -271,10 +274,12 @@ TEST_F(PrinterPort, CloseEjectsThePageOnceAndOnlyWhenOpen)
 {
     CPrinterEpson never(5, 6);
     EXPECT_FALSE(never.Close());
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(port.Path().c_str()));
+    EXPECT_FALSE(never.Open(nullptr));
+    never.PrintLine("lost");  // a closed printer writes nothing
+    EXPECT_FALSE(never.Close());
 
     CPrinterEpson printer(5, 6);
-    ASSERT_TRUE(printer.Open(port.Path().c_str()));
+    ASSERT_TRUE(printer.Open(OpenMemoryPort(bytes)));
     printer.SetMode(kEscpElite | kEscpCondensed);
     printer.PrintLine("x");
     EXPECT_TRUE(printer.Close());
@@ -283,9 +288,9 @@ TEST_F(PrinterPort, CloseEjectsThePageOnceAndOnlyWhenOpen)
     // Mode and width stay until the next Open.
     EXPECT_EQ(0x05, printer.Mode);
     EXPECT_EQ(160, printer.LineWidth);
-    EXPECT_PORT_BYTES(kInit + Bytes({0x1B, 0x21, 0x05}) + "x" + kCrLf + "\x0C", port.Read());
+    EXPECT_PORT_BYTES(kInit + Bytes({0x1B, 0x21, 0x05}) + "x" + kCrLf + "\x0C", bytes);
 
-    ASSERT_TRUE(printer.Open(port.Path().c_str()));
+    ASSERT_TRUE(printer.Open(OpenMemoryPort(bytes)));
     EXPECT_EQ(0, printer.Mode);
     EXPECT_EQ(80, printer.LineWidth);
 }
@@ -294,7 +299,7 @@ TEST_F(PrinterPort, OpeningAnOpenPrinterStartsAgainWithoutFormFeed)
 {
     EXPECT_PORT_BYTES(kInit + "A" + kInit, Job([this](CPrinterEpson& p) {
                           p.PrintText("A");
-                          ASSERT_TRUE(p.Open(port.Path().c_str()));
+                          ASSERT_TRUE(p.Open(OpenMemoryPort(bytes)));
                           EXPECT_EQ(0, p.Column);
                       }));
 }
@@ -307,14 +312,10 @@ TEST_F(PrinterPort, PortThatCannotBeOpenedIsReportedAndNothingIsWritten)
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     MessageBoxRecorder boxes;
-    {
-        CPrinterEpson printer(5, 6);
-        EXPECT_FALSE(printer.Open(port.Path().c_str()));
-        EXPECT_FALSE(printer.IsOpen());
-        printer.PrintLine("lost");  // a closed printer writes nothing
-        EXPECT_FALSE(printer.Close());
-    }
+    std::string failure;
+    EXPECT_FALSE(SendToPort(port.Path(), PortJob{}, kInit + "lost\x0C", 1, failure));
     CloseHandle(holder);
+    EXPECT_EQ(0u, failure.find("Tisk se nepodařil: port '" + port.Path() + "' nelze otevřít")) << failure;
     EXPECT_TRUE(boxes.Shown().empty());  // the caller decides what the user sees
     EXPECT_EQ("previous job", port.Read());
 }
@@ -323,10 +324,10 @@ TEST_F(PrinterPort, LongPortNameThatCannotBeOpenedIsReportedWhole)
 {
     const std::string name = "C:\\no such folder\\" + std::string(300, 'p');
     MessageBoxRecorder boxes;
-    CPrinterEpson printer(5, 6);
-    EXPECT_FALSE(printer.Open(name.c_str()));
+    std::string failure;
+    EXPECT_FALSE(SendToPort(name, PortJob{}, kInit, 1, failure));
     EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_EQ(0u, printer.Failure().find("Tisk se nepodařil: port '" + name + "' nelze otevřít")) << printer.Failure();
+    EXPECT_EQ(0u, failure.find("Tisk se nepodařil: port '" + name + "' nelze otevřít")) << failure;
 }
 
 TEST_F(PrinterPort, PortFileKeepsEveryJobWhole)
@@ -334,10 +335,13 @@ TEST_F(PrinterPort, PortFileKeepsEveryJobWhole)
     const std::string first = kInit + "first job, the longer one" + kCrLf + "\x0C";
     const std::string second = kInit + "second" + kCrLf + "\x0C";
     for (const char* text : {"first job, the longer one", "second"}) {
-        CPrinterEpson printer(5, 6);
-        ASSERT_TRUE(printer.Open(port.Path().c_str()));
-        printer.PrintLine(text);
-        ASSERT_TRUE(printer.Close());
+        const std::string job = Job([text](CPrinterEpson& p) {
+            p.PrintLine(text);
+            ASSERT_TRUE(p.Close());
+        });
+        bytes.clear();
+        std::string failure;
+        ASSERT_TRUE(SendToPort(port.Path(), PortJob{}, job, 1, failure)) << failure;
         if (text[0] == 'f') {
             EXPECT_PORT_BYTES(first, port.Read());  // a fresh file holds exactly the job
         }

@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include "config/AgendaConfig.h"
-#include "config/FirmaKeys.h"
 #include "documents/FieldValues.h"
 #include "framework/Files.h"
 #include "framework/MessageBox.h"
@@ -85,8 +84,7 @@ bool CheckFolders(Report& report, const AgendaConfig& config)
 void CheckQuilletIni(Report& report, AgendaConfig& config)
 {
     const std::string path = QuilletIniPath();
-    ReadFirma(path, config);
-    config.Rezim = ReadRezim(path);
+    ReadFirmaSettings(path, config);
     const std::string settings = "v nabídce ikony Quillet otevřete Nastavení, vyplňte údaje firmy a port a uložte je";
     if (!FileExists(path))
         report.Wrong("Quillet.ini: " + path + " neexistuje (port " + config.Port + ")", settings);

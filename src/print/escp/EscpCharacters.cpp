@@ -64,11 +64,6 @@ unsigned Pc852ToUnicode(unsigned char c)
     return Table().glyph[c];
 }
 
-std::string Pc852ToUtf8(unsigned char c)
-{
-    return Utf8(Pc852ToUnicode(c));
-}
-
 std::string Utf8(unsigned code)
 {
     std::string out;

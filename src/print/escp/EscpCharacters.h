@@ -15,8 +15,5 @@ unsigned TextCharacter(unsigned char b);
 // for the glyphs no text produces (line drawing, ×, ß ...) Windows' own code page 852.
 unsigned Pc852ToUnicode(unsigned char c);
 
-// Pc852ToUnicode as UTF-8.
-std::string Pc852ToUtf8(unsigned char c);
-
 // A code point as UTF-8.
 std::string Utf8(unsigned code);

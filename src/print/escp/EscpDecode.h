@@ -1,5 +1,5 @@
 // Turns the ESC/P byte stream this system sends to the printer into readable UTF-8 lines,
-// so that a page on the port (or a failing byte comparison) can be read by a person.
+// so that a page on the port can be read by a person.
 #pragma once
 
 #include <string>
@@ -13,8 +13,3 @@
 // the printer ignores as {page 30 in, ignored}. Text bytes are read back through the
 // printer's character table (TextCharacter).
 std::string DecodeEscp(const std::string& bytes);
-
-// The decoded forms of two byte streams side by side, line by line ("  " same, "- " only
-// in expected, "+ " only in actual), headed by the offset of the first differing byte.
-// Empty when the streams are equal.
-std::string EscpDiff(const std::string& expected, const std::string& actual);

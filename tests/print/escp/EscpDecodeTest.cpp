@@ -5,6 +5,7 @@
 #include <string>
 
 #include "PortBytes.h"
+#include "print/escp/EscpDecode.h"
 
 namespace {
 
@@ -46,12 +47,12 @@ TEST(EscpDecode, JobBecomesReadableLines)
 TEST(EscpDecode, EveryUpperPc852CodeDecodesToOneCharacter)
 {
     for (int b = 0x80; b < 0x100; ++b) {
-        const std::string utf8 = Pc852ToUtf8(static_cast<unsigned char>(b));
+        const std::string utf8 = Utf8(Pc852ToUnicode(static_cast<unsigned char>(b)));
         EXPECT_GE(utf8.size(), 2u) << b;
         EXPECT_LE(utf8.size(), 3u) << b;
     }
-    EXPECT_EQ(u8"č", Pc852ToUtf8(0x9F));
-    EXPECT_EQ(u8"\u00A0", Pc852ToUtf8(0xFF));
+    EXPECT_EQ(u8"č", Utf8(Pc852ToUnicode(0x9F)));
+    EXPECT_EQ(u8"\u00A0", Utf8(Pc852ToUnicode(0xFF)));
 }
 
 TEST(EscpDiff, ShowsTheLinesThatDiffer)

@@ -491,11 +491,12 @@ void Extend(const std::string& path, long long size)
 
 // Item files of gigabytes in a 32-bit process: a table that fits in the address space
 // reads as usual, one that does not fails with an error that says so; nothing crashes.
-// Only in a process of its own, as the entry host_address_space_tests runs it.
+// Only in a process of its own, as the entry host_address_space_tests runs it. (Elsewhere it
+// passes at once: gtest's skipping crashes 32-bit Wine under qemu's emulator.)
 TEST_F(HostTableTest, TablesTooLargeForTheAddressSpaceFailClearly)
 {
     if (!std::getenv("QUILLET_ADDRESS_SPACE_TEST"))
-        GTEST_SKIP() << "run by the entry host_address_space_tests";
+        return;
     const long long kGiB = 1LL << 30;
     for (long long size : {kGiB + kGiB / 2, 4 * kGiB - 4096, 5 * kGiB}) {
         {

@@ -89,7 +89,8 @@ PrintWorker::Wake PrintWorker::Next(Request& request)
         // messages counts as the process waiting for input (WaitForInputIdle), which would
         // report Quillet started before its main window is. Nothing sends this thread
         // messages meanwhile: COM's windows of the apartment are message-only, and no
-        // other apartment holds anything of this one.
+        // other apartment holds anything of this one. Between requests the watch looks for
+        // new documents when the year's folder changes, or when its time comes.
         const HANDLE events[] = {wake_.Get(), watch_.FolderChanged()};
         if (WaitForMultipleObjects(events[1] ? 2 : 1, events, FALSE, watch_.Wait()) != WAIT_OBJECT_0)
             return Wake::Watch;

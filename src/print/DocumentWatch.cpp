@@ -236,7 +236,7 @@ long DocumentWatch::RecordMissed(HostTable& table, size_t kind, const AutomaticH
     return long(missed.size());
 }
 
-void DocumentWatch::FindNew()
+void DocumentWatch::FindNew(DWORD now)
 {
     HostTable table = CreateHostTable();
     table.OpenRequiredTable(DocumentTablePath(config_));
@@ -254,7 +254,7 @@ void DocumentWatch::FindNew()
         const std::string typ = FieldString(table, "Typ");
         for (size_t k = 0; k < 2; ++k) {
             if (kinds_[k].on && typ == kinds_[k].typ && id > kinds_[k].floor && Chosen(FieldString(table, "Vystavil")))
-                found.push_back({id, k, FieldString(table, "CisloDokla"), GetTickCount()});
+                found.push_back({id, k, FieldString(table, "CisloDokla"), now});
         }
         if (!table.MovePrev())
             break;
@@ -288,9 +288,13 @@ void DocumentWatch::Look(ComponentApartment& apartment, const SendingNotice& sen
 {
     if (!Watching())
         return;
-    // Armed again before the tables are looked at, so that no change after the look is missed.
-    if (folderChanged_)
-        FindNextChangeNotification(folderChanged_);
+    // Armed again before the tables are looked at, so that no change after the look is
+    // missed. One that cannot be (the folder is gone) would stay signalled: the look each
+    // second does instead.
+    if (folderChanged_ && !FindNextChangeNotification(folderChanged_)) {
+        FindCloseChangeNotification(folderChanged_);
+        folderChanged_ = nullptr;
+    }
     apartment_ = &apartment;
     if (!Begin())
         return;
@@ -306,7 +310,7 @@ void DocumentWatch::Look(ComponentApartment& apartment, const SendingNotice& sen
         // A table whose file cannot be looked at is read every time.
         if (documents != documents_ || !documents.known) {
             EnterApartment();
-            FindNew();
+            FindNew(now);
             documents_ = documents;
         }
         failing_ = false;

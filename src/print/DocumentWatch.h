@@ -77,8 +77,9 @@ private:
     // Documents of kind with an id above after that came while Quillet was stopped,
     // recorded as not printed; their number.
     long RecordMissed(HostTable& table, size_t kind, const AutomaticHistory& history);
-    // Adds the documents above the newest seen to the ones waiting to be printed.
-    void FindNew();
+    // Adds the documents above the newest seen to the ones waiting to be printed, as seen
+    // at now (the tick count every time of the look is measured from).
+    void FindNew(DWORD now);
     bool HasRows(long id);
     // Prints one document waiting and records it; false when it was not printed.
     bool PrintOne(const Pending& document, const SendingNotice& sending);

@@ -55,11 +55,12 @@ protected:
     static void SetUpTestSuite() { e2e::Install(); }
     void TearDown() override { Stop(); }
 
-    // Starts Quillet; it watches once the journal says so for the starts-th time.
-    void Start(size_t starts)
+    // Starts Quillet; it watches once the journal says so for each kind switched on.
+    void Start(size_t kinds)
     {
+        const size_t before = Count(Journal(), u8";začátek sledování;");
         quillet_ = e2e::StartQuillet();
-        EXPECT_TRUE(WaitFor([&] { return Count(Journal(), u8";začátek sledování;") == starts; }, kWait));
+        EXPECT_TRUE(WaitFor([&] { return Count(Journal(), u8";začátek sledování;") == before + kinds; }, kWait));
     }
     void Stop()
     {
@@ -93,7 +94,7 @@ TEST_F(AutoPrintE2E, NewDocumentsPrintOnceWholeInOrderAndNoneIsLostSilently)
     WriteFile(file, torn.data(), DWORD(torn.size()), &written, nullptr);
     CloseHandle(file);
     e2e::SetIni("AutoTiskVystavil", "Pokladna 1");
-    Start(4);
+    Start(2);
     EXPECT_NE(std::string::npos, Journal().find(torn + "\r\n"));
     const e2e::Document other = AddDocument("P", "--vystavil \"Pokladna 2\"");
     const e2e::Document mine = AddDocument("D", "--vystavil \"pokladna 1\"");
@@ -102,7 +103,7 @@ TEST_F(AutoPrintE2E, NewDocumentsPrintOnceWholeInOrderAndNoneIsLostSilently)
     // One added while Quillet is stopped is not printed: it is recorded, and the tray says so.
     Stop();
     const e2e::Document missed = AddDocument("P", "--vystavil \"Pokladna 1\"");
-    Start(6);
+    Start(2);
     EXPECT_TRUE(WaitFor([] { return Balloon() == "1 nový doklad nebyl vytištěn – F9"; }, kWait)) << Balloon();
     EXPECT_NE(std::string::npos, Journal().find(";" + missed.number + ";" + std::to_string(missed.id) + ";" +
                                                 e2e::PortPath() + u8";;1;automaticky;nevytištěno;přibyl, když "
@@ -159,6 +160,38 @@ TEST_F(AutoPrintE2E, AJournalThatCannotBeWrittenStopsNoPrintAndIsSaidOnce)
     EXPECT_EQ(std::vector<std::string>{"Deník tisků nelze zapsat: " + folder +
                                        " je soubor, ne složka.\nTisk tím není dotčen."},
               said);
+}
+
+// A printer that takes nothing: the automatic print fails after the port's time-out and
+// is said, not tried again; F10 pressed while it waits comes after it.
+TEST_F(AutoPrintE2E, AFailedAutomaticPrintIsSaidNotRetriedAndAKeyMeanwhileWaitsItsTurn)
+{
+    const std::string pipe = "\\\\.\\pipe\\quillet-autoprint";
+    e2e::SetIni("AutoTiskDanovyDoklad", "1");
+    e2e::SetIni("AutoTiskVystavil", "");
+    e2e::SetIni("PortTimeout", "3");
+    e2e::SetIniPort(pipe);
+    HANDLE printer = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, 0, 1, 1, 1, 0, nullptr);
+    OVERLAPPED connected{};
+    connected.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ConnectNamedPipe(printer, &connected);
+    Start(1);
+    const e2e::Document added = AddDocument("P");
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(connected.hEvent, kWait));
+    PressKey(VK_F10);
+    HWND box = e2e::QuestionBox(quillet_.dwProcessId);
+    ASSERT_NE(box, nullptr);
+    const std::string failed = ";" + added.number + ";" + std::to_string(added.id) + ";" + pipe + u8";ESC/P;1;automaticky;chyba;";
+    EXPECT_EQ(1u, Count(Journal(), failed));  // before the question
+    Click(GetDlgItem(box, IDNO));
+    EXPECT_TRUE(WaitFor([] { return Balloon() == "1 nový doklad nebyl vytištěn – F9"; }, kWait)) << Balloon();
+    Sleep(5000);
+    EXPECT_EQ(1u, Count(Journal(), ";" + std::to_string(added.id) + ";"));
+    Stop();
+    CloseHandle(connected.hEvent);
+    CloseHandle(printer);
+    e2e::SetIni("PortTimeout", nullptr);
+    e2e::SetIniPort(e2e::PortPath());
 }
 
 }  // namespace

@@ -179,13 +179,8 @@ void CDocPickerDlg::ShowPrinted(const SYSTEMTIME& since)
     if (!printed_)
         return;
     std::vector<long> rows(static_cast<size_t>(ListView_GetItemCount(list_)));
-    for (size_t row = 0; row < rows.size(); ++row) {
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = static_cast<int>(row);
-        SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        rows[row] = static_cast<long>(item.lParam);
-    }
+    for (size_t row = 0; row < rows.size(); ++row)
+        rows[row] = DocIdAt(static_cast<int>(row));
     const std::map<long, SYSTEMTIME> times =
         printed_(DocPickerTaxDocuments ? "P" : "D", std::set<long>(rows.begin(), rows.end()), since);
     for (size_t row = 0; row < rows.size(); ++row) {
@@ -217,6 +212,15 @@ void CDocPickerDlg::SizeColumns()
                  MAKELPARAM(LOWORD(std::max(0L, client.right - number - printed)), 0));
 }
 
+long CDocPickerDlg::DocIdAt(int row) const
+{
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return static_cast<long>(item.lParam);
+}
+
 bool CDocPickerDlg::SelectedRow(long& docId, std::wstring& number)
 {
     const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
@@ -243,13 +247,8 @@ void CDocPickerDlg::OnOK()
     if (!SelectedRow(docId, number))
         return;
     selectedDocIds_.clear();
-    for (int row = -1; (row = ListView_GetNextItem(list_, row, LVNI_SELECTED)) >= 0;) {
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        selectedDocIds_.push_back(static_cast<long>(item.lParam));
-    }
+    for (int row = -1; (row = ListView_GetNextItem(list_, row, LVNI_SELECTED)) >= 0;)
+        selectedDocIds_.push_back(DocIdAt(row));
     CDialog::OnOK();
 }
 

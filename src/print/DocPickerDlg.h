@@ -64,6 +64,8 @@ protected:
 
     // Lists the documents again for the current choices.
     void Fill();
+    // The "CDokladu" of a row.
+    long DocIdAt(int row) const;
     // The first selected row's "CDokladu" and number; false, after telling the user, when
     // no row is selected.
     bool SelectedRow(long& docId, std::wstring& number);

@@ -99,6 +99,16 @@ TEST_F(AutoPrintE2E, NewDocumentsPrintOnceWholeInOrderAndNoneIsLostSilently)
     const e2e::Document other = AddDocument("P", "--vystavil \"Pokladna 2\"");
     const e2e::Document mine = AddDocument("D", "--vystavil \"pokladna 1\"");
     EXPECT_EQ(PagesOf({mine}), e2e::WaitForPages(e2e::PortPath()));
+    // One printed by F10 before its turn came is not printed again.
+    const e2e::Document early = AddDocument("P", "--vystavil \"Pokladna 1\"");
+    PressKey(VK_F10);
+    HWND box = e2e::QuestionBox(quillet_.dwProcessId);
+    ASSERT_NE(box, nullptr);
+    Click(GetDlgItem(box, IDYES));
+    Sleep(5000);
+    EXPECT_EQ(2u, Count(e2e::Read(e2e::PortPath()), "\f"));
+    EXPECT_NE(std::string::npos, Journal().find(";" + std::to_string(early.id) + u8";" + e2e::PortPath() +
+                                                u8";;1;automaticky;nevytištěno;už byl vytištěn\r\n"));
 
     // One added while Quillet is stopped is not printed: it is recorded, and the tray says so.
     Stop();
@@ -111,7 +121,7 @@ TEST_F(AutoPrintE2E, NewDocumentsPrintOnceWholeInOrderAndNoneIsLostSilently)
     Sleep(4000);
     EXPECT_EQ("", e2e::Read(e2e::PortPath()));
 
-    // F9 shows the two never printed unmarked and the one before with its print; both
+    // F9 shows the ones never printed unmarked and the one F10 printed with its time; two
     // chosen print after one question, in the list's order.
     PressKey(VK_F9);
     HWND picker = WaitForWindow(quillet_.dwProcessId, "#32770", "Vyberte dokument", kWait);
@@ -119,16 +129,16 @@ TEST_F(AutoPrintE2E, NewDocumentsPrintOnceWholeInOrderAndNoneIsLostSilently)
     Click(GetDlgItem(picker, 1001));  // "Prodejky"
     const HWND list = GetDlgItem(picker, 1000);
     ASSERT_TRUE(WaitFor([&] { return ListItemText(list, 0, 0) == missed.number; }, kWait));
-    EXPECT_EQ(other.number + added[3].number, ListItemText(list, 1, 0) + ListItemText(list, 2, 0));
-    EXPECT_EQ("", ListItemText(list, 0, 2) + ListItemText(list, 1, 2));
-    EXPECT_EQ(16u, ListItemText(list, 2, 2).size()) << ListItemText(list, 2, 2);
+    EXPECT_EQ(early.number + other.number, ListItemText(list, 1, 0) + ListItemText(list, 2, 0));
+    EXPECT_EQ("", ListItemText(list, 0, 2) + ListItemText(list, 2, 2));
+    EXPECT_EQ(16u, ListItemText(list, 1, 2).size()) << ListItemText(list, 1, 2);
     PressKey(VK_DOWN, VK_SHIFT);
     Click(GetDlgItem(picker, IDOK));
-    HWND box = e2e::QuestionBox(quillet_.dwProcessId);
+    box = e2e::QuestionBox(quillet_.dwProcessId);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ("Vytisknout 2 doklady?", MessageBoxText(box));
     Click(GetDlgItem(box, IDYES));
-    EXPECT_EQ(PagesOf({missed, other}), e2e::WaitForPages(e2e::PortPath(), 2));
+    EXPECT_EQ(PagesOf({missed, early}), e2e::WaitForPages(e2e::PortPath(), 2));
 }
 
 // With a file where the journal's folder should be, F10 prints all the same and says once

@@ -21,12 +21,13 @@ quillet_i386_note
 x86_64_cases=(
   PrinterPorts.PortThatFailsPartwayOrBlocksEndsTheJobAndSendsNoMore
   QuilletE2E.APrintBlockedOnThePortLeavesTheWindowAnsweringAndAnEndWaitsForIt
+  AutoPrintE2E.AFailedAutomaticPrintIsSaidNotRetriedAndAKeyMeanwhileWaitsItsTurn
   PrintThreadTest.TheSessionWaitsForADocumentBeingSentOrEndsItCleanly
   DeliveryNoteTest.PortThatCannotBeOpenedPrintsNothing
   Registration.AProxyWithoutMarshallingIsNamedAsTheCause
 )
-x86_64_entries='^(port_tests|quillet_e2e|print_thread_tests|documents_tests|host_tests)$'
-x86_64_targets=(port_tests quillet_e2e print_thread_tests documents_tests host_tests register_mon2kdbe)
+x86_64_entries='^(port_tests|quillet_e2e|autoprint_e2e|print_thread_tests|documents_tests|host_tests)$'
+x86_64_targets=(port_tests quillet_e2e autoprint_e2e print_thread_tests documents_tests host_tests register_mon2kdbe)
 
 quillet_configure "$build"
 cmake --build "$build"

@@ -9,6 +9,7 @@
 #include "app/PrintWorker.h"
 #include "app/TrayDlg.h"
 #include "framework/MessageBox.h"
+#include "host/ComponentApartment.h"
 
 CTrayApp::CTrayApp() = default;
 

@@ -11,8 +11,6 @@
 
 class PrintWorker;
 
-// Shown when a thread cannot take OLE, which the host component needs.
-inline constexpr char kOleFailedText[] = "Nelze inicializovat systémovou komponentu OLE";
 // Shown when the system makes no thread to print on.
 inline constexpr char kNoThreadText[] = "Tisk nelze spustit: systém nedovolil vytvořit další vlákno.";
 

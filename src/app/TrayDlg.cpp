@@ -64,6 +64,8 @@ BOOL CTrayDlg::OnInitDialog()
         printer_->Probe();
     }
     config_.Load();
+    if (printer_)
+        printer_->Watch(config_);
     AddTrayIcon();
     if (!InstallHook(GetSafeHwnd()))
         ShowMessageBox("Klávesy F9, F10 a F11 nebudou fungovat: nepodařilo se zapnout sledování "
@@ -140,8 +142,11 @@ bool CTrayDlg::OnCommand(int id, int, HWND)
     }
     case ID_SETTINGS: {
         CAgendaSettingsDlg settings;
-        if (!BringForward(settings.TemplateId()) && RunTrayDialog(settings) == IDOK)
+        if (!BringForward(settings.TemplateId()) && RunTrayDialog(settings) == IDOK) {
             config_.Load();
+            if (printer_)
+                printer_->Watch(config_);
+        }
         return true;
     }
     case ID_APP_EXIT:
@@ -211,6 +216,10 @@ bool CTrayDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         return true;
     case WM_PRINTSENDING:
         OnPrintSending(wParam != 0);
+        result = 0;
+        return true;
+    case WM_PRINTNOTICE:
+        OnPrintNotice();
         result = 0;
         return true;
     case WM_QUERYENDSESSION:
@@ -360,7 +369,37 @@ bool CTrayDlg::SetTrayIcon(bool add)
         trayRetries_ = 0;
         KillTimer(GetSafeHwnd(), kTrayRetryTimer);
     }
+    if (add && done && !balloon_.empty())
+        ShowBalloon(std::exchange(balloon_, {}));
     return done;
+}
+
+void CTrayDlg::OnPrintNotice()
+{
+    if (!printer_)
+        return;
+    std::wstring text;
+    for (const std::string& notice : printer_->TakeNotices())
+        text += (text.empty() ? L"" : L"\n") + ToWide(notice);
+    if (!text.empty())
+        ShowBalloon(text);
+}
+
+void CTrayDlg::ShowBalloon(const std::wstring& text)
+{
+    // The balloon needs the second version of the structure. It waits for no answer, and a
+    // newer one takes the place of one still shown.
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    data.hWnd = GetSafeHwnd();
+    data.uID = 0;
+    data.uFlags = NIF_INFO;
+    lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
+    lstrcpynW(data.szInfoTitle, L"Quillet", ARRAYSIZE(data.szInfoTitle));
+    data.dwInfoFlags = NIIF_WARNING;
+    // Kept for when the notification area takes the icon, where it does not have it yet.
+    if (!Shell_NotifyIconW(NIM_MODIFY, &data))
+        balloon_ = text;
 }
 
 void CTrayDlg::AddTrayIcon()

@@ -67,6 +67,9 @@ protected:
     void OnEndSession(bool ending);
     // WM_PRINTENDED: the print has ended; an end asked for meanwhile takes effect.
     void OnPrintEnded();
+    // WM_PRINTNOTICE: what the print thread has to say goes into a balloon of the icon.
+    void OnPrintNotice();
+    void ShowBalloon(const std::wstring& text);
 
 private:
     // At more than 96 dpi the window is laid out larger than the splash picture: the picture
@@ -82,4 +85,5 @@ private:
     bool closeAfterPrint_ = false;  // WM_CLOSE during a print, not withdrawn
     bool blockingEnd_ = false;      // a shutdown block reason is set
     Bitmap splash_;                 // the splash picture at the screen's resolution, where scaled
+    std::wstring balloon_;          // to show once the icon is there
 };

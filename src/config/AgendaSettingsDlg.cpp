@@ -45,6 +45,12 @@ void CAgendaSettingsDlg::DoDataExchange(bool save)
                 SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(settings_.*key.choice), 0);
             break;
         }
+        case FirmaType::Check: {
+            int checked = settings_.*key.flag;
+            DdxCheck(save, key.control, checked);
+            settings_.*key.flag = checked != 0;
+            break;
+        }
         }
     }
 }

@@ -96,6 +96,14 @@ void ReadFirmaSettings(const std::string& iniPath, FirmaSettings& settings)
             settings.*key.choice = index < 0 ? defaults.*key.choice : static_cast<PrintRezim>(index);
             break;
         }
+        case FirmaType::Check: {
+            const std::string text = ReadFirmaKey(iniPath, key.name, "", false);
+            const size_t first = text.find_first_not_of(' ');
+            const bool one = first != std::string::npos && first == text.find_last_not_of(' ');
+            settings.*key.flag = one && (text[first] == '1' || text[first] == '0') ? text[first] == '1'
+                                                                                   : defaults.*key.flag;
+            break;
+        }
         }
     }
 }
@@ -117,6 +125,9 @@ bool WriteFirmaSettings(const std::string& iniPath, const FirmaSettings& setting
             break;
         case FirmaType::Choice:
             value = key.choices[static_cast<int>(settings.*key.choice)].value;
+            break;
+        case FirmaType::Check:
+            value = settings.*key.flag ? "1" : "0";
             break;
         }
         if (!WriteFirmaKey(iniPath, key.name, value))

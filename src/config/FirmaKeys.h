@@ -18,6 +18,11 @@ struct FirmaSettings {
     PrintRezim Rezim = PrintRezim::Auto;  // ESC/P or drawn, or as the queue's driver says
     int KopieDanovyDoklad = 1;            // copies of each document in its one job
     int KopieDodaciList = 1;
+    // New documents printed as they come, each kind on its own, of everybody or only of
+    // the one whose name is in the documents' "Vystavil".
+    bool AutoTiskDanovyDoklad = false;
+    bool AutoTiskDodaciList = false;
+    std::string AutoTiskVystavil;
 };
 
 // How a key's text becomes its value. A number or a choice that is missing, or not one
@@ -28,6 +33,7 @@ enum class FirmaType {
     Number,     // a whole number from min to max, as strtol reads one
     Digit,      // one digit from min to max, with blanks around it
     Choice,     // one of the choices' values, in any case
+    Check,      // 1 on, 0 off, with blanks around it; a check box in the dialog
 };
 
 struct FirmaChoice {
@@ -41,6 +47,7 @@ struct FirmaKey {
     std::string FirmaSettings::*text = nullptr;   // Text, WholeText
     int FirmaSettings::*number = nullptr;         // Number, Digit
     PrintRezim FirmaSettings::*choice = nullptr;  // Choice: the index of its value
+    bool FirmaSettings::*flag = nullptr;          // Check
     const char* missing = "";                     // Text, WholeText: the value of a missing key
     int min = 0, max = 0;                         // Number, Digit
     const FirmaChoice* choices = nullptr;         // Choice
@@ -85,6 +92,14 @@ constexpr FirmaKey FirmaChoiceOf(const char* name, PrintRezim FirmaSettings::*me
     return key;
 }
 
+constexpr FirmaKey FirmaCheck(const char* name, bool FirmaSettings::*member, int control)
+{
+    FirmaKey key{name, FirmaType::Check};
+    key.flag = member;
+    key.control = control;
+    return key;
+}
+
 // The print modes in the order of PrintRezim.
 inline constexpr FirmaChoice kRezimChoices[] = {
     {"auto", "Automaticky"}, {"escp", "Jehličková tiskárna (ESC/P)"}, {"grafika", "Grafický tisk"}};
@@ -110,6 +125,9 @@ inline constexpr FirmaKey kFirmaKeys[] = {
                 IDC_KOPIE_DANOVY_DOKLAD, "Počet kopií"),
     FirmaNumber("KopieDodaciList", &FirmaSettings::KopieDodaciList, FirmaType::Digit, 1, 9, IDC_KOPIE_DODACI_LIST,
                 "Počet kopií"),
+    FirmaCheck("AutoTiskDanovyDoklad", &FirmaSettings::AutoTiskDanovyDoklad, IDC_AUTO_DANOVY_DOKLAD),
+    FirmaCheck("AutoTiskDodaciList", &FirmaSettings::AutoTiskDodaciList, IDC_AUTO_DODACI_LIST),
+    FirmaText("AutoTiskVystavil", &FirmaSettings::AutoTiskVystavil, IDC_AUTO_VYSTAVIL),
 };
 
 // Every key of the file at iniPath into settings.

@@ -23,9 +23,12 @@ struct DocumentJob {
     std::string number; // the document's number, "123"
     std::string bytes;  // the whole ESC/P listing, from ESC @ to its form feed
     int copies = 1;     // how many times the document is printed in this one job
+    std::string kind;   // its "Typ"
+    long id = 0;        // its "CDokladu"
 };
 
 // The layouts: table is positioned on the document, which they lay out into job (its
-// name, number and bytes; the copies are the caller's). HostError leaves them as it is.
+// name, number and bytes; the copies, kind and id are the caller's). HostError leaves
+// them as it is.
 void LayOutDeliveryNote(const AgendaConfig& config, HostTable& table, DocumentJob& job);
 void LayOutTaxDocument(const AgendaConfig& config, HostTable& table, DocumentJob& job);

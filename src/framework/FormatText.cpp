@@ -21,3 +21,8 @@ std::string FormatText(const char* format, ...)
     va_end(again);
     return text;
 }
+
+const char* CzechPlural(long count, const char* one, const char* few, const char* many)
+{
+    return count == 1 ? one : count >= 2 && count <= 4 ? few : many;
+}

@@ -13,6 +13,8 @@ MessageBoxHandler& Handler()
     return handler;
 }
 
+thread_local MessageBoxCapture* t_capture = nullptr;
+
 }  // namespace
 
 int ShowMessageBox(const std::string& text, UINT flags)
@@ -22,6 +24,10 @@ int ShowMessageBox(const std::string& text, UINT flags)
 
 int ShowMessageBox(const std::wstring& text, UINT flags)
 {
+    if (t_capture) {
+        t_capture->texts_.push_back(ToCp1250Shown(text));
+        return (flags & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    }
     if (Handler())
         return Handler()(text, flags);
     // Like the framework's own message box: owned by the active window of this thread,
@@ -32,4 +38,11 @@ int ShowMessageBox(const std::wstring& text, UINT flags)
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
 {
     return std::exchange(Handler(), std::move(handler));
+}
+
+MessageBoxCapture::MessageBoxCapture() : outer_(std::exchange(t_capture, this)) {}
+
+MessageBoxCapture::~MessageBoxCapture()
+{
+    t_capture = outer_;
 }

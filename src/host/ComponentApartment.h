@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+// Shown when a thread cannot take OLE, which the host component needs.
+inline constexpr char kOleFailedText[] = "Nelze inicializovat systémovou komponentu OLE";
+
 class ComponentApartment {
 public:
     // Enters the apartment at once. withOle: a single-threaded apartment is entered

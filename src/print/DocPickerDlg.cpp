@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <iterator>
 #include <utility>
 
@@ -27,10 +28,39 @@ namespace {
 
 constexpr long kLastRecords = 50;
 constexpr int kNumberColumnWidth = 100;  // pixels at 96 dpi; the customer's column takes the rest
+constexpr int kCustomerColumn = 1;
+constexpr int kPrintedColumn = 2;
+constexpr int kColumnMargin = 12;  // pixels at 96 dpi around a column's text, as the list keeps it
+// The widest a print time is shown, for the width of its column.
+const wchar_t kWidestPrintTime[] = L"00.00.0000 00:00";
 constexpr POINT kLogoAt = {10, 5};       // pixels at 96 dpi
 constexpr COLORREF kLogoBackground = RGB(0, 128, 128);
 // Posted once Windows has scaled the dialog to a monitor of another resolution.
 constexpr UINT kSizeColumnsMessage = WM_APP + 1;
+
+// The field's date, where it holds one. Only a bound for reading the journal: a table
+// without the field lists its documents all the same.
+bool FieldDate(HostTable& table, const char* name, DATE& date)
+{
+    try {
+        OleVariant value = table.FieldValue(name);
+        OleVariant converted;
+        if (FAILED(VariantChangeType(converted.Put(), &value.Get(), 0, VT_DATE)))
+            return false;
+        date = converted.Get().date;
+        return true;
+    } catch (const HostError&) {
+        return false;
+    }
+}
+
+std::wstring PrintTimeText(const SYSTEMTIME& time)
+{
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%02u.%02u.%04u %02u:%02u", time.wDay, time.wMonth, time.wYear, time.wHour,
+                  time.wMinute);
+    return text;
+}
 
 }  // namespace
 
@@ -53,8 +83,8 @@ BOOL CDocPickerDlg::OnInitDialog()
     CDialog::OnInitDialog();
 
     ListView_SetExtendedListViewStyleEx(list_, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const char* headings[] = {"Číslo dokumentu", "Zákazník"};
-    for (int i = 0; i < 2; ++i) {
+    const char* headings[] = {"Číslo dokumentu", "Zákazník", "Vytištěno"};
+    for (int i = 0; i < 3; ++i) {
         std::wstring heading = ToWide(headings[i]);
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_TEXT;
@@ -81,6 +111,7 @@ void CDocPickerDlg::Fill()
     SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(list_);
 
+    DATE oldest = 0;
     try {
         HostTable table = CreateHostTable();
         table.OpenRequiredTable(tablePath_);
@@ -105,9 +136,12 @@ void CDocPickerDlg::Fill()
                         SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
                     std::wstring customer = FieldShownText(table, "A_Nazev");
                     LVITEMW sub{};
-                    sub.iSubItem = 1;
+                    sub.iSubItem = kCustomerColumn;
                     sub.pszText = customer.data();
                     SendMessageW(list_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+                    DATE date = 0;
+                    if (FieldDate(table, "Datum", date) && date > 0 && (oldest == 0 || date < oldest))
+                        oldest = date;
                 }
                 table.MovePrev();
             }
@@ -121,6 +155,17 @@ void CDocPickerDlg::Fill()
         SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
         ShowDataError(error);
     }
+    // A document is printed on its date or later (one dated ahead, from now on): the journal
+    // is read back to the oldest date listed, or a year where none is.
+    SYSTEMTIME since{}, dated{};
+    GetLocalTime(&since);
+    if (oldest > 0 && VariantTimeToSystemTime(oldest, &dated)) {
+        if (dated.wYear * 100 + dated.wMonth < since.wYear * 100 + since.wMonth)
+            since = dated;
+    } else {
+        --since.wYear;
+    }
+    ShowPrinted(since);
 
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     SetFocus(GetSafeHwnd());
@@ -129,13 +174,51 @@ void CDocPickerDlg::Fill()
     SetCursor(previousCursor);
 }
 
+void CDocPickerDlg::ShowPrinted(const SYSTEMTIME& since)
+{
+    if (!printed_)
+        return;
+    std::vector<long> rows(static_cast<size_t>(ListView_GetItemCount(list_)));
+    for (size_t row = 0; row < rows.size(); ++row)
+        rows[row] = DocIdAt(static_cast<int>(row));
+    const std::map<long, SYSTEMTIME> times =
+        printed_(DocPickerTaxDocuments ? "P" : "D", std::set<long>(rows.begin(), rows.end()), since);
+    for (size_t row = 0; row < rows.size(); ++row) {
+        const auto time = times.find(rows[row]);
+        if (time == times.end())
+            continue;
+        std::wstring text = PrintTimeText(time->second);
+        LVITEMW sub{};
+        sub.iSubItem = kPrintedColumn;
+        sub.pszText = text.data();
+        SendMessageW(list_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+    }
+}
+
 void CDocPickerDlg::SizeColumns()
 {
-    const int number = ScaledForDpi(kNumberColumnWidth, WindowDpi(list_));
+    const unsigned dpi = WindowDpi(list_);
+    const int number = ScaledForDpi(kNumberColumnWidth, dpi);
     ListView_SetColumnWidth(list_, 0, number);
+    const auto textWidth = [this](const std::wstring& text) {
+        return static_cast<int>(SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    };
+    const int printed = std::max(textWidth(kWidestPrintTime), textWidth(ToWide("Vytištěno"))) +
+                        ScaledForDpi(kColumnMargin, dpi);
+    ListView_SetColumnWidth(list_, kPrintedColumn, printed);
     RECT client{};
     GetClientRect(list_, &client);  // without a vertical scroll bar
-    SendMessageA(list_, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LOWORD(client.right - number), 0));
+    SendMessageA(list_, LVM_SETCOLUMNWIDTH, kCustomerColumn,
+                 MAKELPARAM(LOWORD(std::max(0L, client.right - number - printed)), 0));
+}
+
+long CDocPickerDlg::DocIdAt(int row) const
+{
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return static_cast<long>(item.lParam);
 }
 
 bool CDocPickerDlg::SelectedRow(long& docId, std::wstring& number)
@@ -163,7 +246,9 @@ void CDocPickerDlg::OnOK()
     std::wstring number;
     if (!SelectedRow(docId, number))
         return;
-    selectedDocId_ = docId;
+    selectedDocIds_.clear();
+    for (int row = -1; (row = ListView_GetNextItem(list_, row, LVNI_SELECTED)) >= 0;)
+        selectedDocIds_.push_back(DocIdAt(row));
     CDialog::OnOK();
 }
 
@@ -176,7 +261,7 @@ void CDocPickerDlg::Preview()
         return;
     CDocPreviewDlg preview(job.bytes, number, GetSafeHwnd(), drawnQueue_);
     if (preview.Show() == IDOK) {
-        selectedDocId_ = docId;
+        selectedDocIds_ = {docId};
         shown_ = std::move(job);
         CDialog::OnOK();
     }

@@ -7,7 +7,7 @@
 #include "printer/PrintRoute.h"
 #include "printer/PrinterPort.h"
 
-bool SendDocument(const AgendaConfig& config, const DocumentJob& job, std::string& failure)
+bool SendDocument(const AgendaConfig& config, const DocumentJob& job, std::string& failure, DocumentWay* way)
 {
     // Counted before asking, so that the end of a session either waits for this job or
     // has given it up before it began.
@@ -19,6 +19,8 @@ bool SendDocument(const AgendaConfig& config, const DocumentJob& job, std::strin
     // The queue's driver decides between the printer's own bytes and drawing, unless
     // Rezim says which.
     const DocumentRoute route = ChooseDocumentRoute(config.Port, config.Rezim);
+    if (way)
+        *way = route.way;
     TracePort(FormatText("Způsob: %s; kopií %d", route.why.c_str(), job.copies));
     switch (route.way) {
     case DocumentWay::Refused:

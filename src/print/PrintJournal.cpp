@@ -36,7 +36,8 @@ const wchar_t* const kHeader[kColumns] = {
     L"Tiskárna", L"Způsob", L"Kopie", L"Spustil", L"Výsledek", L"Důvod"};
 const wchar_t* const kOrigins[] = {L"F10", L"F11", L"F9", L"quillet-print", L"automaticky"};
 const wchar_t* const kWays[] = {L"", L"ESC/P", L"grafický"};
-const wchar_t* const kResults[] = {L"vytištěno", L"chyba", L"nevytištěno", L"začátek sledování"};
+const wchar_t* const kResults[] = {L"vytištěno", L"chyba", L"nevytištěno", L"začátek sledování",
+                                   L"konec sledování"};
 
 // A text of the program as its field: one line, and never taken by Excel for a formula.
 std::string FieldText(const std::string& cp1250)
@@ -442,23 +443,25 @@ AutomaticHistory PrintJournal::Automatic(const JournalKey& key) const
 {
     const KeyFields fields(key);
     AutomaticHistory history;
-    std::set<long> printed;
+    bool found = false;
     for (const auto& [month, files] : MonthFiles(folder_)) {
         const std::vector<Line> lines = MonthLines(files, fields);
-        for (auto line = lines.rbegin(); line != lines.rend() && !history.watched; ++line) {
-            if (line->automatic) {
+        for (auto line = lines.rbegin(); line != lines.rend() && !found; ++line) {
+            if (line->automatic && line->result == PrintResult::WatchEnded) {
+                found = true;
+            } else if (line->automatic) {
                 history.newestId = std::max(history.newestId, line->id);
-                history.watched = line->result == PrintResult::WatchStarted;
+                found = history.watched = line->result == PrintResult::WatchStarted;
                 if (!history.watched)
                     history.handled.insert(line->id);
             }
             if (line->result == PrintResult::Printed)
-                printed.insert(line->id);
+                history.printed.insert(line->id);
         }
-        if (history.watched)
+        if (found)
             break;
     }
-    std::set_difference(history.handled.begin(), history.handled.end(), printed.begin(), printed.end(),
-                        std::inserter(history.unprinted, history.unprinted.end()));
+    std::set_difference(history.handled.begin(), history.handled.end(), history.printed.begin(),
+                        history.printed.end(), std::inserter(history.unprinted, history.unprinted.end()));
     return history;
 }

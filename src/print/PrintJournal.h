@@ -22,6 +22,7 @@ enum class PrintResult {
     // Automatic printing only:
     NotPrinted,    // a new document it left unprinted; the reason says why
     WatchStarted,  // it began to watch; the document is the newest one then (id 0: none)
+    WatchEnded,    // it stopped watching while Quillet went on (switched off, another year)
 };
 
 // The documents of one kind ("P" or "D") of one agenda and year, by their folder names.
@@ -48,10 +49,11 @@ struct JournalEntry {
 
 // What automatic printing did with the documents of one key since it last began to watch.
 struct AutomaticHistory {
-    bool watched = false;       // a start of watching was found
+    bool watched = false;       // a start of watching was found, and no end after it
     long newestId = 0;          // the highest id of that start and of the automatic lines after it
     std::set<long> handled;     // printed, failed or left unprinted by automatic printing since
     std::set<long> unprinted;   // of handled, those no print of any origin has printed since
+    std::set<long> printed;     // printed since, whatever started it
 };
 
 class PrintJournal {
@@ -76,7 +78,7 @@ public:
     // the month of since to the newest; ids never printed there are left out.
     std::map<long, SYSTEMTIME> LastPrinted(const JournalKey& key, const std::set<long>& ids,
                                            const SYSTEMTIME& since) const;
-    // Read back, newest month first, to the latest start of watching of key.
+    // Read back, newest month first, to the latest start or end of watching of key.
     AutomaticHistory Automatic(const JournalKey& key) const;
 
 private:

@@ -51,6 +51,8 @@ PrintOutcome LayOutCurrent(AgendaConfig& config, HostTable& table, DocumentJob& 
     else
         return PrintOutcome::NothingPrinted;
     laidOut.copies = kind == DocKind::TaxDocument ? config.KopieDanovyDoklad : config.KopieDodaciList;
+    laidOut.kind = std::move(kind);
+    laidOut.id = FieldInteger(table, "CDokladu");
     job = std::move(laidOut);
     return PrintOutcome::Printed;
 }
@@ -64,18 +66,32 @@ bool FindChosen(HostTable& table, long docId)
     return false;
 }
 
-std::string DocumentTablePath(const AgendaConfig& config)
+// The attempt to print job, or the document found for it, as its line of the journal.
+JournalEntry AttemptEntry(const AgendaConfig& config, const DocumentJob& job, DocumentWay way, bool printed,
+                          const std::string& failure)
 {
-    // YearDir ends in its backslash.
-    return config.YearDir + "SkSezDok";
+    JournalEntry entry;
+    entry.key = JournalKeyOf(config, job.kind);
+    entry.number = job.number;
+    entry.id = job.id;
+    entry.port = config.Port;
+    entry.way = way == DocumentWay::Raw ? PrintWay::Escp : way == DocumentWay::Drawn ? PrintWay::Drawn : PrintWay::None;
+    entry.copies = job.copies;
+    entry.result = printed ? PrintResult::Printed : PrintResult::Failed;
+    entry.reason = failure;
+    return entry;
 }
 
 // One table instance on the document table: find positions it on the document to lay
 // out (false: nothing to do), whose layout then goes into job; Printed when it is there
-// whole. A host error anywhere in it is shown here.
-PrintOutcome FindAndLayOut(AgendaConfig& config, const std::function<bool(HostTable&)>& find, DocumentJob& job)
+// whole. A host error anywhere in it is shown here, and once the document was found, it
+// is an attempt to print it that failed.
+PrintOutcome FindAndLayOut(AgendaConfig& config, const std::function<bool(HostTable&)>& find, DocumentJob& job,
+                           const AttemptNotice& attempted = {})
 {
     HostTable table;
+    DocumentJob found;
+    bool isFound = false;
     try {
         table = CreateHostTable();
         table.OpenRequiredTable(DocumentTablePath(config));
@@ -84,16 +100,40 @@ PrintOutcome FindAndLayOut(AgendaConfig& config, const std::function<bool(HostTa
         table.SetIndex("CDokladu");
         if (!find(table))
             return PrintOutcome::NothingPrinted;
+        isFound = true;
+        found.kind = FieldString(table, "Typ");
+        found.id = FieldInteger(table, "CDokladu");
+        found.number = FieldString(table, "CisloDokla");
         return LayOutCurrent(config, table, job);
     } catch (const HostError& error) {
         // Nothing has gone to the printer: a document is sent only once it is laid out whole.
         ShowDataError(error);
         table.Release();
+        if (isFound && attempted) {
+            JournalEntry entry = AttemptEntry(config, found, DocumentWay::Refused, false,
+                                              "Nastala chyba při přístupu k datům: " + error.Text());
+            attempted(entry);
+        }
         return PrintOutcome::Failed;
     }
 }
 
 }  // namespace
+
+std::string DocumentTablePath(const AgendaConfig& config)
+{
+    // YearDir ends in its backslash.
+    return config.YearDir + "SkSezDok";
+}
+
+JournalKey JournalKeyOf(const AgendaConfig& config, const std::string& kind)
+{
+    const auto lastFolder = [](const std::string& dir) {
+        const std::string folder = dir.substr(0, dir.find_last_not_of('\\') + 1);
+        return folder.substr(folder.find_last_of('\\') + 1);
+    };
+    return {lastFolder(config.AgendaDir), lastFolder(config.YearDir), kind};
+}
 
 bool FindNewest(HostTable& table, const char* kind)
 {
@@ -109,7 +149,7 @@ bool FindNewest(HostTable& table, const char* kind)
 }
 
 PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose,
-                          const SendingNotice& sending, BusyClaim busy)
+                          const SendingNotice& sending, BusyClaim busy, const AttemptNotice& attempted)
 {
     if (busy == BusyClaim::ByRequest && PrintBusy.exchange(true))
         return PrintOutcome::NothingPrinted;
@@ -134,24 +174,29 @@ PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentCh
                 return false;
             }
         },
-        job);
+        job, attempted);
     if (laidOut != PrintOutcome::Printed)
         return laidOut;
-    return PrintDocumentJob(config, job, sending);
+    return PrintDocumentJob(config, job, sending, attempted);
 }
 
-PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job, const SendingNotice& sending)
+PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job, const SendingNotice& sending,
+                              const AttemptNotice& attempted)
 {
     if (sending)
         sending(&job);
     std::string failure;
-    const bool sent = SendDocument(config, job, failure);
+    DocumentWay way = DocumentWay::Refused;
+    const bool sent = SendDocument(config, job, failure, &way);
     if (sending)
         sending(nullptr);
-    if (sent)
-        return PrintOutcome::Printed;
-    ShowMessageBox(failure, MB_OK | MB_ICONERROR);
-    return PrintOutcome::Failed;
+    if (!sent)
+        ShowMessageBox(failure, MB_OK | MB_ICONERROR);
+    if (attempted) {
+        JournalEntry entry = AttemptEntry(config, job, way, sent, failure);
+        attempted(entry);
+    }
+    return sent ? PrintOutcome::Printed : PrintOutcome::Failed;
 }
 
 PrintOutcome PreviewDocument(AgendaConfig& config, long docId, DocumentJob& job)

@@ -9,6 +9,7 @@
 #include "config/AgendaConfig.h"
 #include "host/HostTable.h"
 #include "print/PrintJob.h"
+#include "print/PrintJournal.h"
 
 enum PrintMode {
     LastTaxDocument = 0,   // F10
@@ -29,8 +30,10 @@ inline constexpr char DeliveryNote[] = "D";  // listed as "Dodací listy"
 extern std::atomic<bool> PrintBusy;
 
 // Who set PrintBusy for a request: the request itself, for its length, or its caller,
-// who set it when the print was asked for and clears it once the print has ended.
-enum class BusyClaim { ByRequest, ByCaller };
+// who set it when the print was asked for and clears it once the print has ended; or
+// nobody, for a print nobody asked for (automatic printing), which leaves the flag to
+// the prints that are asked for.
+enum class BusyClaim { ByRequest, ByCaller, Unclaimed };
 
 // Lets the user choose a document of the table at tablePath; true (OK) with its
 // "CDokladu" in docId. The tray shows the picker here.
@@ -47,11 +50,22 @@ enum class PrintOutcome {
 // when it has gone or failed (null), before any message about it is shown.
 using SendingNotice = std::function<void(const DocumentJob* sending)>;
 
+// Told of every document a request tried to print, once it has gone to the printer or
+// failed and its messages have been shown: its line of the journal, all but the origin
+// and the time filled in.
+using AttemptNotice = std::function<void(JournalEntry& attempt)>;
+
 // The entry every print starts through: finds the document the mode asks for (asking
 // whether to print it, or letting choose pick it), lays it out whole and sends it. With
 // BusyClaim::ByRequest it starts nothing while PrintBusy is set.
 PrintOutcome PrintRequest(AgendaConfig& config, PrintMode mode, const DocumentChooser& choose = {},
-                          const SendingNotice& sending = {}, BusyClaim busy = BusyClaim::ByRequest);
+                          const SendingNotice& sending = {}, BusyClaim busy = BusyClaim::ByRequest,
+                          const AttemptNotice& attempted = {});
+
+// The document table of the agenda's year.
+std::string DocumentTablePath(const AgendaConfig& config);
+// The journal's name for the documents of kind in the agenda's year.
+JournalKey JournalKeyOf(const AgendaConfig& config, const std::string& kind);
 
 // Walks back from the newest record of the open document table to the newest of the
 // given kind; false when none of the records RecordCount gave is of that kind.
@@ -65,4 +79,5 @@ PrintOutcome PreviewDocument(AgendaConfig& config, long docId, DocumentJob& job)
 // Sends a document laid out whole, such as the one a preview showed, to the agenda's
 // printer; when the printer does not take it, the one message saying why is shown here.
 // Printed or Failed.
-PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job, const SendingNotice& sending = {});
+PrintOutcome PrintDocumentJob(const AgendaConfig& config, const DocumentJob& job, const SendingNotice& sending = {},
+                              const AttemptNotice& attempted = {});

@@ -137,9 +137,9 @@ const Kind kNextRadio = {"Button", kButtonType | WS_GROUP, BS_AUTORADIOBUTTON};
 // Typed, or picked from a list kept in the order filled.
 const Kind kTypeOrPick = {"ComboBox", kComboType, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP};
 const Kind kPickOnly = {"ComboBox", kComboType, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP};
-// One row per document, one selected at a time and always shown; the headings do not sort.
+// One row per document, several selected at a time and always shown; the headings do not sort.
 const Kind kDocumentList = {"SysListView32", LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER,
-                            LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER};
+                            LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER};
 
 // A control as the user meets it: what it is, its text, its place and its id.
 struct Expected {
@@ -223,7 +223,7 @@ TEST(Resources, DocumentPicker)
 
 TEST(Resources, SettingsDialogInTabOrder)
 {
-    ExpectFrame(IDD_AGENDA_SETTINGS, "Nastaveni agendy", 214, 211);
+    ExpectFrame(IDD_AGENDA_SETTINGS, "Nastaveni agendy", 214, 257);
     std::vector<Expected> controls = {
         {kTextBox, "", 56, 7, 151, 14, IDC_NAZEV},
         {kTextBox, "", 56, 21, 151, 14, IDC_ULICE},
@@ -234,8 +234,8 @@ TEST(Resources, SettingsDialogInTabOrder)
         {kTextBox, "", 56, 77, 151, 14, IDC_ICO},
         {kTextBox, "", 56, 91, 151, 14, IDC_DIC},
         {kTextBox, "", 56, 105, 151, 14, IDC_REGCISLO},
-        {kDefaultButton, "OK", 157, 190, 50, 14, IDOK},
-        {kButton, "Cancel", 106, 190, 50, 14, IDCANCEL},
+        {kDefaultButton, "OK", 157, 236, 50, 14, IDOK},
+        {kButton, "Cancel", 106, 236, 50, 14, IDCANCEL},
     };
     // The labels of the boxes above, each level with its line of the form.
     int y = 7;
@@ -254,6 +254,11 @@ TEST(Resources, SettingsDialogInTabOrder)
         {kHint, "daňový doklad", 75, 168, 54, 14, -1},
         {kDigitsBox, "", 131, 168, 16, 14, IDC_KOPIE_DODACI_LIST},
         {kHint, "dodací list", 150, 168, 57, 14, -1},
+        {kHint, "Tisknout nové doklady automaticky", 7, 186, 200, 14, -1},
+        {kCheckBox, "Prodejky", 56, 200, 60, 14, IDC_AUTO_DANOVY_DOKLAD},
+        {kCheckBox, "Dodací listy", 131, 200, 76, 14, IDC_AUTO_DODACI_LIST},
+        {kHint, "jen doklady, které vystavil:", 18, 214, 90, 14, -1},
+        {kTextBox, "", 110, 214, 97, 14, IDC_AUTO_VYSTAVIL},
     });
     ExpectControls(IDD_AGENDA_SETTINGS, controls);
 }

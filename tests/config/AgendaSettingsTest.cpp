@@ -92,7 +92,8 @@ TEST_F(AgendaSettings, WithoutQuilletIniOkWritesNineEmptyKeysAndTheDefaultPort)
     EXPECT_TRUE(firstFocused);
     EXPECT_EQ(std::vector<std::string>({"", "", "", "", "", "", "", "", "", "LPT1:"}), shown);
     EXPECT_EQ("[Firma]\r\nNazev=\r\nUlice=\r\nMesto=\r\nPSC=\r\nTel=\r\nFax=\r\nICO=\r\nDIC=\r\n"
-              "RegCislo=\r\nPort=LPT1:\r\nRezim=auto\r\nKopieDanovyDoklad=1\r\nKopieDodaciList=1\r\n",
+              "RegCislo=\r\nPort=LPT1:\r\nRezim=auto\r\nKopieDanovyDoklad=1\r\nKopieDodaciList=1\r\n"
+              "AutoTiskDanovyDoklad=0\r\nAutoTiskDodaciList=0\r\nAutoTiskVystavil=\r\n",
               FileBytes(ini_));
     EXPECT_TRUE(boxes_.Shown().empty());
 }
@@ -137,22 +138,30 @@ TEST_F(AgendaSettings, ShowsEachKeyInItsBoxAndOkWritesEachBoxUnderItsKeyForTheNe
     EXPECT_TRUE(boxes_.Shown().empty());
 }
 
-TEST_F(AgendaSettings, PrintModeAndCopiesAreShownWrittenAndLoaded)
+TEST_F(AgendaSettings, PrintModeCopiesAndAutomaticPrintingAreShownWrittenAndLoaded)
 {
     LayHost();
-    files_.WriteIni(ini_, {"[Firma]", "Rezim=GRAFIKA", "KopieDanovyDoklad=3", "KopieDodaciList=10"});
+    files_.WriteIni(ini_, {"[Firma]", "Rezim=GRAFIKA", "KopieDanovyDoklad=3", "KopieDodaciList=10",
+                           "AutoTiskDanovyDoklad=ano", "AutoTiskDodaciList= 1 ", "AutoTiskVystavil=Jiří Dvořák"});
     AgendaConfig before;
     before.Load();
     EXPECT_EQ(PrintRezim::Grafika, before.Rezim);
     EXPECT_EQ(3, before.KopieDanovyDoklad);
     EXPECT_EQ(1, before.KopieDodaciList);  // out of range: one copy
+    EXPECT_FALSE(before.AutoTiskDanovyDoklad);  // neither 1 nor 0: off
+    EXPECT_TRUE(before.AutoTiskDodaciList);
 
     Driven<CAgendaSettingsDlg> dlg;
     std::vector<std::string> shown;
     bool stillOpen = false;
     dlg.Then([&](HWND d) {
-           shown = {BoxText(d, IDC_REZIM), BoxText(d, IDC_KOPIE_DANOVY_DOKLAD), BoxText(d, IDC_KOPIE_DODACI_LIST)};
+           shown = {BoxText(d, IDC_REZIM), BoxText(d, IDC_KOPIE_DANOVY_DOKLAD), BoxText(d, IDC_KOPIE_DODACI_LIST),
+                    std::to_string(IsDlgButtonChecked(d, IDC_AUTO_DANOVY_DOKLAD)),
+                    std::to_string(IsDlgButtonChecked(d, IDC_AUTO_DODACI_LIST)), BoxText(d, IDC_AUTO_VYSTAVIL)};
            SendDlgItemMessageA(d, IDC_REZIM, CB_SETCURSEL, 1, 0);
+           Click(d, IDC_AUTO_DANOVY_DOKLAD);
+           Click(d, IDC_AUTO_DODACI_LIST);
+           TypeText(d, IDC_AUTO_VYSTAVIL, "");
            TypeText(d, IDC_KOPIE_DODACI_LIST, "0");
            Click(d, IDOK);
        })
@@ -162,7 +171,7 @@ TEST_F(AgendaSettings, PrintModeAndCopiesAreShownWrittenAndLoaded)
             Click(d, IDOK);
         });
     EXPECT_EQ(IDOK, dlg.DoModal());
-    EXPECT_EQ(std::vector<std::string>({"Grafický tisk", "3", "1"}), shown);
+    EXPECT_EQ(std::vector<std::string>({"Grafický tisk", "3", "1", "0", "1", "Jiří Dvořák"}), shown);
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(1u, boxes_.Shown().size());
     EXPECT_EQ("Počet kopií musí být číslo od 1 do 9.", boxes_.Shown()[0].text);
@@ -171,7 +180,11 @@ TEST_F(AgendaSettings, PrintModeAndCopiesAreShownWrittenAndLoaded)
     EXPECT_EQ(PrintRezim::Escp, after.Rezim);
     EXPECT_EQ(3, after.KopieDanovyDoklad);
     EXPECT_EQ(9, after.KopieDodaciList);
-    EXPECT_NE(std::string::npos, FileBytes(ini_).find("Rezim=escp\r\n")) << FileBytes(ini_);
+    EXPECT_TRUE(after.AutoTiskDanovyDoklad && !after.AutoTiskDodaciList && after.AutoTiskVystavil.empty());
+    EXPECT_NE(std::string::npos,
+              FileBytes(ini_).find("Rezim=escp\r\nKopieDanovyDoklad=3\r\nKopieDodaciList=9\r\nAutoTiskDanovyDoklad=1\r\n"
+                                   "AutoTiskDodaciList=0\r\nAutoTiskVystavil=\r\n"))
+        << FileBytes(ini_);
 }
 
 TEST_F(AgendaSettings, ClearedPortIsWrittenEmptyAndLoadsEmpty)
@@ -309,7 +322,7 @@ TEST_F(AgendaSettings, EveryLabelFitsItsPlace)
         Click(d, IDCANCEL);
     });
     EXPECT_EQ(IDCANCEL, dlg.DoModal());
-    EXPECT_EQ(14, labels);
+    EXPECT_EQ(16, labels);
     EXPECT_TRUE(clipped.empty()) << clipped.size() << " clipped, the first: " << ToCp1250Shown(clipped[0]);
 }
 

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -301,6 +303,7 @@ TEST_F(DocPicker, ChoosingARowByTiskEnterOrDoubleClickGivesItsDocumentId)
         Driven<CDocPickerDlg> dlg(table.Path());
         dlg.Then([&](HWND d) {
                // Select the third row, as a click would.
+               ListView_SetItemState(List(d), -1, 0, LVIS_SELECTED);
                ListView_SetItemState(List(d), 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
            })
             .Then([&](HWND d) {
@@ -321,6 +324,50 @@ TEST_F(DocPicker, ChoosingARowByTiskEnterOrDoubleClickGivesItsDocumentId)
         EXPECT_EQ(2, dlg.SelectedDocId()) << int(how);
     }
     EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// Rows chosen together come back in the list's order; each row shows when its document was
+// last printed, and the three columns share the list's width.
+TEST_F(DocPicker, SeveralRowsAreChosenInListOrderAndEachShowsItsLastPrint)
+{
+    DocumentTable table(SixDocuments());
+    DocPickerTaxDocuments = true;
+    Driven<CDocPickerDlg> dlg(table.Path());
+    std::string asked, heading;
+    std::set<long> askedIds;
+    std::vector<std::string> printed;
+    int widths = 0, client = 0, printedWidth = 0, printedText = 0;
+    dlg.SetPrintedLookup([&](const char* kind, const std::set<long>& ids, const SYSTEMTIME&) {
+        asked = kind;
+        askedIds = ids;
+        return std::map<long, SYSTEMTIME>{{3, SYSTEMTIME{2026, 12, 4, 3, 14, 6, 59, 0}}};
+    });
+    dlg.Then([&](HWND d) {
+           heading = Heading(d, 2);
+           for (int row = 0; row < 3; ++row) {
+               char text[64] = {};
+               ListView_GetItemText(List(d), row, 2, text, sizeof text);
+               printed.push_back(text);
+           }
+           RECT r{};
+           GetClientRect(List(d), &r);
+           client = r.right;
+           for (int column = 0; column < 3; ++column)
+               widths += ListView_GetColumnWidth(List(d), column);
+           printedWidth = ListView_GetColumnWidth(List(d), 2);
+           printedText = ListView_GetStringWidth(List(d), "03.12.2026 14:06");
+           ListView_SetItemState(List(d), 2, LVIS_SELECTED, LVIS_SELECTED);
+       })
+        .Then([](HWND d) { SaveScreenshot("picker-printed", d); })
+        .Then([](HWND d) { Click(d, IDOK); });
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    EXPECT_EQ("P", asked);
+    EXPECT_EQ((std::set<long>{1, 3, 5}), askedIds);
+    EXPECT_EQ("Vytištěno", heading);
+    EXPECT_EQ((std::vector<std::string>{"", "03.12.2026 14:06", ""}), printed);
+    EXPECT_LE(widths, client);
+    EXPECT_GT(printedWidth, printedText);
+    EXPECT_EQ((std::vector<long>{5, 1}), dlg.SelectedDocIds());
 }
 
 TEST_F(DocPicker, DoubleClickBelowTheRowsDoesNothing)

@@ -122,8 +122,8 @@ TEST_F(PrintJournalTest, ATornLineIsSkippedAndTheNextLineStartsClean)
               LastPrinted(journal_, {1, 2, 3}));
 }
 
-// Automatic printing looks back to its latest start: what it printed, failed on or left,
-// and which of those no print has printed since.
+// Automatic printing looks back to its latest start or end: what it printed, failed on or
+// left, and which of those no print has printed since.
 TEST_F(PrintJournalTest, AutomaticHistoryReachesBackToTheLatestStartOfWatching)
 {
     EXPECT_FALSE(journal_.Automatic(kTax).watched);
@@ -143,6 +143,10 @@ TEST_F(PrintJournalTest, AutomaticHistoryReachesBackToTheLatestStartOfWatching)
     EXPECT_EQ(109, history.newestId);
     EXPECT_EQ((std::set<long>{106, 107, 108, 109}), history.handled);
     EXPECT_EQ((std::set<long>{107, 109}), history.unprinted);
+    EXPECT_EQ((std::set<long>{106, 108, 110}), history.printed);
+    // Switched off: nothing since counts as watched.
+    journal_.Record(Entry("2027-01-05 08:00:00", 110, PrintResult::WatchEnded, automatic));
+    EXPECT_FALSE(journal_.Automatic(kTax).watched);
 }
 
 // A journal that cannot be written is said once, and again only after it could be.

@@ -10,6 +10,8 @@
 
 #include "config/HostFiles.h"
 #include "documents/SampleAgenda.h"
+#include "framework/WideText.h"
+#include "print/PrintJournal.h"
 #include "support/TempFile.h"
 #include "support/TestQueue.h"
 
@@ -284,6 +286,13 @@ protected:
                          u8"OK     Quillet.ini: " + appDir_ + "Quillet.ini, port " + port.Path()});
     }
 
+    // The last two steps with automatic printing off.
+    std::string AutomaticOff()
+    {
+        return Expected({u8"OK     Automatický tisk: vypnut",
+                         u8"OK     Deník tisků: " + ToUtf8(PrintJournal::DefaultFolder()) + u8"\\tisk-RRRR-MM.csv"});
+    }
+
     static constexpr char kOtherViewServer[] =
         "Software\\Classes\\CLSID\\{86BCE057-6381-4224-A0BD-25E115FBAD94}\\InprocServer32";
 };
@@ -297,10 +306,15 @@ TEST_F(InstallationCheckTest, HealthyInstallationPassesEveryStepAndPrintsNothing
                                     u8"OK     Kmenové karty SkSezZas: záznamů 0",
                                     u8"OK     Poslední prodejka: č. P0001", u8"OK     Poslední dodací list: č. D0002",
                                     u8"OK     Tisk: port " + port.Path() + u8" není tiskárna Windows: data ESC/P (RAW)",
-                                    u8"OK     Port " + port.Path() + u8": otevřen, nic nebylo vytištěno",
-                                    u8"Vše v pořádku: Quillet může tisknout."}),
+                                    u8"OK     Port " + port.Path() + u8": otevřen, nic nebylo vytištěno"}) +
+                  AutomaticOff() + u8"Vše v pořádku: Quillet může tisknout.\n",
               run.output);
     EXPECT_FALSE(PathExists(port.Path()));  // not even an empty file is left
+    WriteBytes(appDir_ + "Quillet.ini", "[Firma]\r\nPort=" + port.Path() +
+                                            "\r\nAutoTiskDanovyDoklad=1\r\nAutoTiskDodaciList=1\r\nAutoTiskVystavil=Jiří\r\n");
+    EXPECT_NE(std::string::npos,
+              Start("--check").output.find(u8"OK     Automatický tisk: zapnut pro prodejky a dodací listy, jen doklady, "
+                                           u8"které vystavil: Jiří\n"));
 
     // A port that cannot be opened: what the system says, and where to set it.
     const std::string missingPort = agenda.Root() + "\\no such folder\\lpt";
@@ -310,8 +324,8 @@ TEST_F(InstallationCheckTest, HealthyInstallationPassesEveryStepAndPrintsNothing
     const std::string line = u8"CHYBA  Port " + missingPort + u8": nelze otevřít: ";
     EXPECT_NE(std::string::npos, run.output.find(line)) << run.output;
     EXPECT_NE(std::string::npos,
-              run.output.find(u8" – v Nastavení vyberte tiskárnu Windows nebo zadejte port, na kterém tiskárna je (např. LPT1:)\n"
-                              u8"Chyb: 1. Dokud je neopravíte, Quillet nebude tisknout.\n"))
+              run.output.find(u8" – v Nastavení vyberte tiskárnu Windows nebo zadejte port, na kterém tiskárna je (např. LPT1:)\n" +
+                              AutomaticOff() + u8"Chyb: 1. Dokud je neopravíte, Quillet nebude tisknout.\n"))
         << run.output;
 }
 
@@ -373,8 +387,8 @@ TEST_F(InstallationCheckTest, WithoutTheHostTheStepsThatNeedItAreNotTried)
                         u8"OK     Databázová komponenta MoneyS3: " + ProgramFolder() + "mon2kdbe.dll",
                         u8"--     Tabulky a poslední doklady: bez agendy a databázové komponenty je nelze otevřít",
                         u8"OK     Tisk: port " + port.Path() + u8" není tiskárna Windows: data ESC/P (RAW)",
-                        u8"OK     Port " + port.Path() + u8": otevřen, nic nebylo vytištěno",
-                        u8"Chyb: 1. Dokud je neopravíte, Quillet nebude tisknout."}),
+                        u8"OK     Port " + port.Path() + u8": otevřen, nic nebylo vytištěno"}) +
+                  AutomaticOff() + u8"Chyb: 1. Dokud je neopravíte, Quillet nebude tisknout.\n",
               run.output);
 }
 

@@ -1,7 +1,8 @@
 // The installation check: the host's INI files, the agenda and year folders, Quillet.ini,
 // the host component, its three tables, the newest documents and the port, in the order
-// in which a print needs them. The newest documents are laid out into memory as a print
-// lays them out. Nothing is written anywhere and nothing is printed.
+// in which a print needs them, then automatic printing and the journal. The newest
+// documents are laid out into memory as a print lays them out. Nothing is written
+// anywhere and nothing is printed.
 #include "InstallationCheck.h"
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
 #include "host/ComponentRegistration.h"
+#include "print/PrintJournal.h"
 #include "print/PrintRequest.h"
 #include "printer/PrintRoute.h"
 #include "printer/PrinterPort.h"
@@ -225,6 +227,30 @@ void CheckRoute(Report& report, const std::string& port, PrintRezim rezim)
     report.Ok("Tisk: " + route.why);
 }
 
+// Automatic printing as Quillet.ini sets it, and where the journal of prints lies, which it
+// depends on: a journal that cannot be written stops no print, so it is only a warning.
+void CheckAutomatic(Report& report, const AgendaConfig& config)
+{
+    std::string kinds = config.AutoTiskDanovyDoklad ? "prodejky" : "";
+    if (config.AutoTiskDodaciList)
+        kinds += kinds.empty() ? "dodací listy" : " a dodací listy";
+    if (kinds.empty())
+        report.Ok("Automatický tisk: vypnut");
+    else
+        report.Ok("Automatický tisk: zapnut pro " + kinds +
+                  (config.AutoTiskVystavil.empty() ? ", doklady všech"
+                                                   : ", jen doklady, které vystavil: " + config.AutoTiskVystavil));
+    const std::wstring folder = PrintJournal::DefaultFolder();
+    const DWORD attributes = folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(folder.c_str());
+    const char* const unrecorded = "; tisky se nezaznamenají a automatický tisk po spuštění nepozná, co už vytiskl";
+    if (folder.empty())
+        report.Line(Verdict::Warning, std::string("Deník tisků: Windows neuvádí složku dat aplikací") + unrecorded);
+    else if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        report.Line(Verdict::Warning, "Deník tisků: " + ToCp1250Shown(folder) + " je soubor, ne složka" + unrecorded);
+    else
+        report.Ok("Deník tisků: " + ToCp1250Shown(folder) + "\\tisk-RRRR-MM.csv");
+}
+
 }  // namespace
 
 int RunInstallationCheck(const std::function<void(const std::string& line)>& write)
@@ -257,6 +283,7 @@ int RunInstallationCheck(const std::function<void(const std::string& line)>& wri
     }
     CheckRoute(report, config.Port, config.Rezim);
     CheckPort(report, config.Port);
+    CheckAutomatic(report, config);
 
     if (report.WrongCount() == 0) {
         write("Vše v pořádku: Quillet může tisknout.\n");

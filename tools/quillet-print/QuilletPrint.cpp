@@ -14,6 +14,7 @@
 #include "framework/MessageBox.h"
 #include "framework/WideText.h"
 #include "host/ComponentApartment.h"
+#include "print/PrintJournal.h"
 #include "print/PrintRequest.h"
 #include "printer/PrinterPort.h"
 
@@ -30,7 +31,8 @@ const char kUsage[] =
     "                  how many were sent, and why a port failed\n"
     "  --check         checks the installation step by step and prints nothing\n"
     "The agenda is the one the host last opened; seller and port come from Quillet.ini\n"
-    "beside this program.\n"
+    "beside this program. Every print is recorded in the journal of prints\n"
+    "(%LOCALAPPDATA%\\Quillet\\tisk-YYYY-MM.csv), as the tray's are.\n"
     "Exit status: 0 a document was printed, 1 nothing was printed, 2 an error;\n"
     "with --check 0 when all is well, 2 otherwise.\n";
 
@@ -163,7 +165,15 @@ int main(int argc, char** argv)
                 chosen = docId;
                 return true;
             };
-            switch (PrintRequest(config, args.mode, choose)) {
+            // Recorded in the journal like the tray's prints; one that cannot be recorded
+            // still prints, and says so.
+            PrintJournal journal(PrintJournal::DefaultFolder());
+            const AttemptNotice record = [&](JournalEntry& entry) {
+                entry.origin = PrintOrigin::Command;
+                if (journal.Record(entry) == PrintJournal::Write::Failed)
+                    Write(Utf8FromCp1250(journal.FailureText()) + "\n");
+            };
+            switch (PrintRequest(config, args.mode, choose, {}, BusyClaim::ByRequest, record)) {
             case PrintOutcome::Printed:
                 status = kPrinted;
                 break;

@@ -1,6 +1,8 @@
 // Win32 helpers for driving a program from another process.
 #include "Desktop.h"
 
+#include <commctrl.h>
+
 namespace desktop {
 
 namespace {
@@ -104,6 +106,30 @@ std::string Text(HWND window)
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
                         SMTO_ABORTIFHUNG, 2000, &copied);
     return buffer;
+}
+
+std::string ListItemText(HWND list, int row, int column)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return {};
+    struct Remote {
+        LVITEMA item;
+        char text[256];
+    } local{};
+    auto* remote = static_cast<Remote*>(VirtualAllocEx(process, nullptr, sizeof local, MEM_COMMIT, PAGE_READWRITE));
+    local.item.iSubItem = column;
+    local.item.pszText = remote ? remote->text : nullptr;
+    local.item.cchTextMax = sizeof local.text;
+    if (remote && WriteProcessMemory(process, remote, &local, sizeof local, nullptr) &&
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&remote->item)) >= 0)
+        ReadProcessMemory(process, remote, &local, sizeof local, nullptr);
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return local.text;
 }
 
 std::string MessageBoxText(HWND box)

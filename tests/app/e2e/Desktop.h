@@ -22,6 +22,9 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 HWND WaitForWindow(DWORD pid, const char* windowClass, const char* title, DWORD timeoutMs);
 
 std::string Text(HWND window);
+// The text of a cell of another process's list view, read through that process's memory
+// (a list view's messages carry pointers that no other process can follow).
+std::string ListItemText(HWND list, int row, int column);
 // The text of a message box: its static control 0xFFFF.
 std::string MessageBoxText(HWND box);
 

@@ -3,9 +3,13 @@
 #include "E2ESupport.h"
 
 #include <objbase.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -56,12 +60,6 @@ void Copy(const std::string& name, const std::string& to)
 {
     if (!CopyFileA((BinFolder() + name).c_str(), (to + name).c_str(), FALSE))
         throw std::runtime_error("cannot copy " + name);
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string Quoted(const std::string& s)
@@ -116,7 +114,58 @@ std::string IniPort()
 
 void SetIniPort(const std::string& port)
 {
-    WritePrivateProfileStringA("Firma", "Port", port.c_str(), (Folder() + "Quillet.ini").c_str());
+    SetIni("Port", port.c_str());
+}
+
+void SetIni(const char* key, const char* value)
+{
+    WritePrivateProfileStringA("Firma", key, value, (Folder() + "Quillet.ini").c_str());
+}
+
+Document AddDocument(const std::string& kind, const std::string& options)
+{
+    if (Run(Quoted(BinFolder() + "samplehost.exe") + " --root C:\\ --add-document " + kind + " " + options, Folder()))
+        throw std::runtime_error("samplehost did not add a document");
+    const Documents newest = NewestDocuments();
+    return kind == "P" ? newest.tax : newest.delivery;
+}
+
+std::string JournalFolder()
+{
+    PWSTR path = nullptr;
+    char folder[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path)))
+        WideCharToMultiByte(CP_ACP, 0, path, -1, folder, MAX_PATH, nullptr, nullptr);
+    CoTaskMemFree(path);
+    return std::string(folder) + "\\Quillet";
+}
+
+std::string JournalMonth()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char name[32];
+    std::snprintf(name, sizeof name, "\\tisk-%04u-%02u.csv", now.wYear, now.wMonth);
+    return JournalFolder() + name;
+}
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string WaitForPages(const std::string& port, size_t pages)
+{
+    std::string bytes;
+    desktop::WaitFor([&] {
+        std::string now = Read(port);
+        const bool done = size_t(std::count(now.begin(), now.end(), '\x0C')) >= pages && now.back() == '\x0C' &&
+                          now == bytes;
+        bytes = std::move(now);
+        return done;
+    }, 30000);
+    return bytes;
 }
 
 std::string HostComponentFolder()
@@ -201,6 +250,18 @@ HWND MainWindow(DWORD pid)
     return nullptr;
 }
 
+HWND QuestionBox(DWORD pid, DWORD timeoutMs)
+{
+    HWND box = nullptr;
+    desktop::WaitFor([&] {
+        for (HWND w : desktop::Windows(pid, "#32770", "Quillet"))
+            if (w != MainWindow(pid))
+                box = w;
+        return box != nullptr;
+    }, timeoutMs);
+    return box;
+}
+
 void Stop(PROCESS_INFORMATION& p)
 {
     if (!p.hProcess)
@@ -251,7 +312,7 @@ std::string ExpectedPage(const std::string& arguments)
     const long code = Run(Quoted(ReferenceFolder() + "quillet-print.exe") + " " + arguments,
                           ReferenceFolder());
     EXPECT_EQ(code, 0) << "quillet-print " << arguments;
-    return ReadFile(port);
+    return Read(port);
 }
 
 long CheckInstallation()

@@ -18,6 +18,8 @@ std::string PortPath();
 // The port as Quillet.ini beside Quillet.exe holds it, and a way to set it.
 std::string IniPort();
 void SetIniPort(const std::string& port);
+// Sets a key of section Firma of that Quillet.ini; null removes it.
+void SetIni(const char* key, const char* value);
 
 // Lays out the folder, the host installation and Quillet.ini.
 void Install();
@@ -27,6 +29,9 @@ PROCESS_INFORMATION StartQuillet();
 DWORD MillisSinceStart(const PROCESS_INFORMATION& p);
 // Quillet's main window: it exists from the start and is visible only during the splash.
 HWND MainWindow(DWORD pid);
+// A message box of Quillet's, waited for; the main window bears the same title while it
+// shows the splash.
+HWND QuestionBox(DWORD pid, DWORD timeoutMs = 10000);
 // Ends a running Quillet through its own exit command, and closes the handles.
 void Stop(PROCESS_INFORMATION& p);
 void Close(PROCESS_INFORMATION& p);
@@ -44,6 +49,20 @@ struct Documents {
 
 // Read through the host component, newest first, as the host holds them.
 Documents NewestDocuments();
+
+// Adds a document of kind ("P" or "D") to the host's year as the host saves one, the
+// header first and its rows after a pause; options go to the sample host as they are
+// (--rows-after MS, --vystavil NAME ...). Returns once the rows are written.
+Document AddDocument(const std::string& kind, const std::string& options = "");
+
+// The journal of prints of the prefix's user: its folder, and this month's file.
+std::string JournalFolder();
+std::string JournalMonth();
+
+// The whole contents of a file; empty when there is none.
+std::string Read(const std::string& path);
+// Waits until the port file holds pages form feeds and nothing more arrives.
+std::string WaitForPages(const std::string& port, size_t pages = 1);
 
 // What the console print command prints for the same installation (its arguments
 // name the document), read from a port file of its own.

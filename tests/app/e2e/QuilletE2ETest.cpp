@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,24 +23,13 @@ constexpr DWORD kQuiet = 1500;   // for what must not come
 // The running Quillet of the suite.
 PROCESS_INFORMATION g_quillet{};
 
-std::string Read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using e2e::Read;
 
 // A print is complete when the port holds a page ended by the form feed and nothing more
 // arrives.
 std::string WaitForPage(const std::string& port)
 {
-    std::string bytes;
-    WaitFor([&] {
-        std::string now = Read(port);
-        const bool done = !now.empty() && now.back() == '\x0C' && now == bytes;
-        bytes = std::move(now);
-        return done;
-    }, kWait);
-    return bytes;
+    return e2e::WaitForPages(port);
 }
 
 bool Running(const PROCESS_INFORMATION& p)
@@ -50,21 +37,8 @@ bool Running(const PROCESS_INFORMATION& p)
     return p.hProcess && WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-// A message box of Quillet's; the main window bears the same title while it shows the
-// splash.
-HWND QuestionBox(DWORD pid)
-{
-    HWND box = nullptr;
-    WaitFor([&] {
-        for (HWND w : Windows(pid, "#32770", "Quillet"))
-            if (w != e2e::MainWindow(pid))
-                box = w;
-        return box != nullptr;
-    }, kWait);
-    return box;
-}
-
 using e2e::MainWindow;
+using e2e::QuestionBox;
 
 HWND Button(HWND dialog, int id)
 {

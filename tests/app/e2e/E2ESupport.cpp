@@ -3,6 +3,7 @@
 #include "E2ESupport.h"
 
 #include <objbase.h>
+#include <tlhelp32.h>
 #include <knownfolders.h>
 #include <shlobj.h>
 
@@ -179,8 +180,34 @@ constexpr bool kBuild32 = sizeof(void*) == 4;
 constexpr REGSAM kOwnView = kBuild32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 constexpr const char* kRegsvr32 = kBuild32 ? "C:\\windows\\syswow64\\regsvr32.exe" : "C:\\windows\\system32\\regsvr32.exe";
 
+namespace {
+
+// A run broken off (a time-out) can leave a Quillet behind, holding the files this run
+// copies over; it is ended first.
+void EndQuilletsLeftBehind()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"Quillet.exe") != 0)
+            continue;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 10000);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+}  // namespace
+
 void Install()
 {
+    EndQuilletsLeftBehind();
     // The host's installer puts its component in a folder of its own and registers it with
     // the system's regsvr32; Quillet's folder holds no copy of it.
     CreateDirectoryA(HostComponentFolder().c_str(), nullptr);

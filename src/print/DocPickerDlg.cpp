@@ -54,6 +54,12 @@ bool FieldDate(HostTable& table, const char* name, DATE& date)
     }
 }
 
+// The "Typ" of the documents listed now.
+const char* ListedKind()
+{
+    return DocPickerTaxDocuments ? "P" : "D";
+}
+
 std::wstring PrintTimeText(const SYSTEMTIME& time)
 {
     wchar_t text[32];
@@ -121,7 +127,7 @@ void CDocPickerDlg::Fill()
             table.MoveLast();
             // The limit counts records visited, not rows listed.
             const long toVisit = DocPickerLast50 ? std::min(count, kLastRecords) : count;
-            const char* wanted = DocPickerTaxDocuments ? "P" : "D";
+            const char* wanted = ListedKind();
             for (long i = 0; i < toVisit; ++i) {
                 if (FieldString(table, "Typ") == wanted) {
                     // The list shows the host's texts as the host gave them.
@@ -182,7 +188,7 @@ void CDocPickerDlg::ShowPrinted(const SYSTEMTIME& since)
     for (size_t row = 0; row < rows.size(); ++row)
         rows[row] = DocIdAt(static_cast<int>(row));
     const std::map<long, SYSTEMTIME> times =
-        printed_(DocPickerTaxDocuments ? "P" : "D", std::set<long>(rows.begin(), rows.end()), since);
+        printed_(ListedKind(), std::set<long>(rows.begin(), rows.end()), since);
     for (size_t row = 0; row < rows.size(); ++row) {
         const auto time = times.find(rows[row]);
         if (time == times.end())

@@ -38,21 +38,21 @@ bool Confirm(HostTable& table, const char* question)
                           MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES;
 }
 
-// Printed when the current record's document is laid out whole into job.
-PrintOutcome LayOutCurrent(AgendaConfig& config, HostTable& table, DocumentJob& job)
+// Printed when the current record's document, found (its kind and id read), is laid out
+// whole into job.
+PrintOutcome LayOutCurrent(AgendaConfig& config, HostTable& table, const DocumentJob& found, DocumentJob& job)
 {
-    std::string kind = FieldString(table, "Typ");
     // Laid out aside: a host error midway leaves job as it was.
     DocumentJob laidOut;
-    if (kind == DocKind::TaxDocument)
+    if (found.kind == DocKind::TaxDocument)
         LayOutTaxDocument(config, table, laidOut);
-    else if (kind == DocKind::DeliveryNote)
+    else if (found.kind == DocKind::DeliveryNote)
         LayOutDeliveryNote(config, table, laidOut);
     else
         return PrintOutcome::NothingPrinted;
-    laidOut.copies = kind == DocKind::TaxDocument ? config.KopieDanovyDoklad : config.KopieDodaciList;
-    laidOut.kind = std::move(kind);
-    laidOut.id = FieldInteger(table, "CDokladu");
+    laidOut.copies = found.kind == DocKind::TaxDocument ? config.KopieDanovyDoklad : config.KopieDodaciList;
+    laidOut.kind = found.kind;
+    laidOut.id = found.id;
     job = std::move(laidOut);
     return PrintOutcome::Printed;
 }
@@ -104,7 +104,7 @@ PrintOutcome FindAndLayOut(AgendaConfig& config, const std::function<bool(HostTa
         found.kind = FieldString(table, "Typ");
         found.id = FieldInteger(table, "CDokladu");
         found.number = FieldString(table, "CisloDokla");
-        return LayOutCurrent(config, table, job);
+        return LayOutCurrent(config, table, found, job);
     } catch (const HostError& error) {
         // Nothing has gone to the printer: a document is sent only once it is laid out whole.
         ShowDataError(error);

@@ -39,21 +39,46 @@ std::string ReferenceFolder()
     return Folder() + "reference\\";
 }
 
-// Runs a program to its end; its exit code, or -1 when it could not start.
-long Run(const std::string& commandLine, const std::string& directory)
+// Runs a program to its end; its exit code, or -1 when it could not start. What it writes
+// to its output and error output goes to *output, for a failure to name.
+long Run(const std::string& commandLine, const std::string& directory, std::string* output = nullptr)
 {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    char temp[MAX_PATH], path[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    GetTempFileNameA(temp, "run", 0, path);
+    HANDLE log = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     STARTUPINFOA si{};
     si.cb = sizeof si;
+    if (log != INVALID_HANDLE_VALUE) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = log;
+    }
     PROCESS_INFORMATION pi{};
     std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        directory.c_str(), &si, &pi))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, log != INVALID_HANDLE_VALUE, CREATE_NO_WINDOW,
+                        nullptr, directory.c_str(), &si, &pi)) {
+        const DWORD error = GetLastError();
+        if (log != INVALID_HANDLE_VALUE)
+            CloseHandle(log);
+        if (output)
+            *output += "could not start (error " + std::to_string(error) + ")";
         return -1;
+    }
     WaitForSingleObject(pi.hProcess, 60000);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    if (log != INVALID_HANDLE_VALUE) {
+        char buffer[4096];
+        DWORD got = 0;
+        SetFilePointer(log, 0, nullptr, FILE_BEGIN);
+        while (output && ReadFile(log, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            output->append(buffer, got);
+        CloseHandle(log);
+    }
     return static_cast<long>(code);
 }
 
@@ -125,8 +150,10 @@ void SetIni(const char* key, const char* value)
 
 Document AddDocument(const std::string& kind, const std::string& options)
 {
-    if (Run(Quoted(BinFolder() + "samplehost.exe") + " --root C:\\ --add-document " + kind + " " + options, Folder()))
-        throw std::runtime_error("samplehost did not add a document");
+    std::string said;
+    if (Run(Quoted(BinFolder() + "samplehost.exe") + " --root C:\\ --add-document " + kind + " " + options, Folder(),
+            &said))
+        throw std::runtime_error("samplehost did not add a document: " + said);
     const Documents newest = NewestDocuments();
     return kind == "P" ? newest.tax : newest.delivery;
 }
@@ -225,14 +252,16 @@ void Install()
     // The host on C:, and Quillet.ini beside Quillet.exe with the port a file; the
     // reference printer gets the same seller with a port of its own.
     const std::string generator = Quoted(BinFolder() + "samplehost.exe");
+    std::string said;
     if (Run(generator + " --root C:\\ --quillet-ini " + Quoted(Folder() + "Quillet.ini") +
                 " --port " + Quoted(PortPath()),
-            Folder()) != 0)
-        throw std::runtime_error("samplehost failed");
+            Folder(), &said) != 0)
+        throw std::runtime_error("samplehost failed: " + said);
+    said.clear();
     if (Run(generator + " --root C:\\ --quillet-ini " + Quoted(ReferenceFolder() + "Quillet.ini") +
                 " --port " + Quoted(ReferenceFolder() + "tisk.prn"),
-            Folder()) != 0)
-        throw std::runtime_error("samplehost failed");
+            Folder(), &said) != 0)
+        throw std::runtime_error("samplehost failed: " + said);
 }
 
 PROCESS_INFORMATION StartQuillet()
@@ -336,9 +365,10 @@ std::string ExpectedPage(const std::string& arguments)
 {
     const std::string port = ReferenceFolder() + "tisk.prn";
     DeleteFileA(port.c_str());
+    std::string said;
     const long code = Run(Quoted(ReferenceFolder() + "quillet-print.exe") + " " + arguments,
-                          ReferenceFolder());
-    EXPECT_EQ(code, 0) << "quillet-print " << arguments;
+                          ReferenceFolder(), &said);
+    EXPECT_EQ(code, 0) << "quillet-print " << arguments << ": " << said;
     return Read(port);
 }
 

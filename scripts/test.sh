@@ -70,9 +70,9 @@ if [ "$quillet_i386" = emulated ]; then
     export PATH="$shims:$PATH"
     quillet_wine_session "$x64"
     export GTEST_FILTER="$(IFS=:; echo "${x86_64_cases[*]}")"
-    # One more try here too: now and then (twice in some forty runs of these cases) a
-    # program the end-to-end cases start, the sample host or the reference printer, fails
-    # to run under wine64; the failure says what it wrote or why it did not start.
+    # One more try here too: now and then wine64 fails to start a program the end-to-end
+    # cases run (the sample host, the reference printer): CreateProcess fails with error
+    # 1359, the new process having ended before it was set up. The failure says so.
     cd "$x64" && ctest --output-on-failure --timeout 600 --repeat until-pass:2 -R "$x86_64_entries"
   ) || status=$?
 fi

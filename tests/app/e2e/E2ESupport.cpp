@@ -19,6 +19,7 @@
 #include "Desktop.h"
 #include "Mon2kDbe.h"
 #include "host/HostTable.h"
+#include "support/TempFile.h"
 
 namespace e2e {
 
@@ -43,25 +44,24 @@ std::string ReferenceFolder()
 // to its output and error output goes to *output, for a failure to name.
 long Run(const std::string& commandLine, const std::string& directory, std::string* output = nullptr)
 {
+    TempFile written("run");
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    char temp[MAX_PATH], path[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    GetTempFileNameA(temp, "run", 0, path);
-    HANDLE log = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE file = CreateFileA(written.Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    if (log != INVALID_HANDLE_VALUE) {
+    if (file != INVALID_HANDLE_VALUE) {
         si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = si.hStdError = log;
+        si.hStdOutput = si.hStdError = file;
     }
     PROCESS_INFORMATION pi{};
     std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, log != INVALID_HANDLE_VALUE, CREATE_NO_WINDOW,
-                        nullptr, directory.c_str(), &si, &pi)) {
-        const DWORD error = GetLastError();
-        if (log != INVALID_HANDLE_VALUE)
-            CloseHandle(log);
+    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, file != INVALID_HANDLE_VALUE,
+                                        CREATE_NO_WINDOW, nullptr, directory.c_str(), &si, &pi);
+    const DWORD error = GetLastError();
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!started) {
         if (output)
             *output += "could not start (error " + std::to_string(error) + ")";
         return -1;
@@ -71,14 +71,8 @@ long Run(const std::string& commandLine, const std::string& directory, std::stri
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    if (log != INVALID_HANDLE_VALUE) {
-        char buffer[4096];
-        DWORD got = 0;
-        SetFilePointer(log, 0, nullptr, FILE_BEGIN);
-        while (output && ReadFile(log, buffer, sizeof buffer, &got, nullptr) && got > 0)
-            output->append(buffer, got);
-        CloseHandle(log);
-    }
+    if (output)
+        *output += written.Read();
     return static_cast<long>(code);
 }
 
